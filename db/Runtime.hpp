@@ -1,0 +1,115 @@
+#pragma once
+// The statement runtime: the table units hand it the program's embedded SQL
+// texts as they stand, with typed host values; the session's backend
+// translates and runs them and answers with the result code of the original
+// database's numbering (db/ResultCodes.hpp).
+//
+// Host values. Inputs are bound by placeholder number (":b3" is number 3; a
+// number used twice in a text is one value). Outputs are positional: the INTO
+// list of a single-row select, or the select list of a cursor. A text output
+// takes at most capacity-1 characters. An empty text input binds as NULL; a
+// NULL fetched into an output with indicator gives 0, 0.0 or an empty text,
+// without indicator it fails with -1405.
+//
+// Outputs are written while the row is converted: on a result other than 0
+// they may hold part of a row. Statement operations therefore fetch into a
+// copy of the caller's record and copy it back only on result 0.
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+#include "db/FixText.hpp"
+
+namespace db {
+
+enum class HostType : uint8_t { Int32, Double, Text };
+
+struct HostVar {
+    HostType type;
+    bool ind;        // output read with indicator (ignored for inputs)
+    uint32_t cap;    // bytes of a text buffer, terminator included
+    void* ptr;
+};
+
+inline HostVar i32(int32_t& v, bool ind = false) { return {HostType::Int32, ind, 0, &v}; }
+inline HostVar dbl(double& v, bool ind = false) { return {HostType::Double, ind, 0, &v}; }
+template <std::size_t N>
+inline HostVar txt(FixText<N>& t, bool ind = false) {
+    return {HostType::Text, ind, static_cast<uint32_t>(N), t.buf};
+}
+// Indicator-guarded outputs, spelled short for the long select lists.
+inline HostVar i32i(int32_t& v) { return i32(v, true); }
+inline HostVar dbli(double& v) { return dbl(v, true); }
+template <std::size_t N>
+inline HostVar txti(FixText<N>& t) { return txt(t, true); }
+
+// Input values: bound by placeholder number; the value is read, never written.
+struct Bind {
+    int n;
+    HostVar v;
+};
+inline Bind in(int n, const int32_t& v) {
+    return {n, {HostType::Int32, false, 0, const_cast<int32_t*>(&v)}};
+}
+inline Bind in(int n, const double& v) {
+    return {n, {HostType::Double, false, 0, const_cast<double*>(&v)}};
+}
+template <std::size_t N>
+inline Bind in(int n, const FixText<N>& t) {
+    return {n, {HostType::Text, false, static_cast<uint32_t>(N), const_cast<char*>(t.buf)}};
+}
+// A plain C text; its capacity is its length plus the terminator.
+Bind in(int n, const char* s);
+
+using Binds = std::initializer_list<Bind>;
+using Outs = std::initializer_list<HostVar>;
+
+// A statement text of the program. Texts are static: the runtime prepares each
+// text once per session and finds it again by its slot number.
+struct Sql {
+    const char* text;
+    mutable int slot = -1;
+    explicit constexpr Sql(const char* t) : text(t) {}
+};
+
+// A named cursor of the program: one statement text, opened, fetched and closed.
+class Cursor {
+public:
+    explicit Cursor(const char* text) : sql_(text) {}
+    Cursor(const Cursor&) = delete;
+    Cursor& operator=(const Cursor&) = delete;
+    ~Cursor();
+    int32_t open(Binds binds);
+    int32_t fetch(Outs outs);
+    int32_t close();
+    const Sql& sql() const { return sql_; }
+    void* state = nullptr;   // the backend's open statement, if any
+    uint64_t session = 0;    // the session that owns the state
+private:
+    Sql sql_;
+};
+
+// Logon with "user/password@service" (no schema yet).
+int32_t connect(const std::string& logonText);
+// The dynamic statement of the run: "ALTER SESSION SET CURRENT_SCHEMA=...".
+int32_t executeImmediate(const std::string& text);
+// Single-row select with an INTO list: 1403 without row.
+int32_t selectInto(const Sql& sql, Binds binds, Outs outs);
+// Insert, update or delete: 1403 when an update or delete touched no row.
+int32_t execute(const Sql& sql, Binds binds);
+// The write of the program: savepoint, write, then commit or roll back to the
+// savepoint; returns the write's own result.
+int32_t guardedWrite(const Sql& savepoint, const Sql& write, const Sql& rollback, Binds binds);
+int32_t commit();
+
+// Statement executions since the session began (opens, single-row reads,
+// writes, savepoints, commits) and rows fetched from cursors.
+uint64_t statementCount();
+uint64_t fetchCount();
+// The engine's own text of the last error, for diagnostics outside the run log.
+const std::string& lastErrorText();
+// Ends the session (tests; the program itself never logs off).
+void disconnect();
+
+}  // namespace db

@@ -1,0 +1,22 @@
+#pragma once
+// The run log: one time-stamped line per message, the file opened and closed
+// for every line, rotated to one backup past 5000000 bytes.
+#include <cstdio>
+#include <string>
+
+// Sets the log and backup paths for a schema. The paths are relative to the
+// working directory; backslashes of the configured form become "/".
+void Log_Pfade_Setzen(const char* schema);
+// Sets the paths directly (tests, tools).
+void Log_Pfade_Setzen(const std::string& logPfad, const std::string& bakPfad);
+const std::string& Log_Pfad();
+const std::string& Log_BakPfad();
+
+// Appends one line; a message that cannot be written is lost.
+void Log_Write(const char* meldung);
+// Opens the log for appending, rotating it first when it is too large.
+std::FILE* Log_Open();
+// Composes a message with a printf format and writes it.
+void Log_Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+constexpr long kLogRotationBytes = 5000000;
