@@ -17,6 +17,8 @@ struct FixText {
     FixText() = default;
     FixText(const char* s) { assign(s); }          // NOLINT: implicit on purpose
     FixText(std::string_view s) { assign(s); }     // NOLINT
+    template <std::size_t M>
+    FixText(const FixText<M>& o) { assign(o.view()); }  // NOLINT: widths convert with truncation
 
     // Takes at most N-1 characters of s (stops at an embedded NUL).
     void assign(std::string_view s) {

@@ -1,0 +1,124 @@
+#include "db/JulianDate.hpp"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+namespace db::jd {
+
+namespace {
+constexpr double kUnixEpochJulian = 2440587.5;
+
+bool token(std::string_view f, std::size_t i, std::string_view t) {
+    if (f.size() - i < t.size()) return false;
+    for (std::size_t k = 0; k < t.size(); ++k)
+        if (std::tolower(static_cast<unsigned char>(f[i + k])) != t[k]) return false;
+    return true;
+}
+}  // namespace
+
+int64_t daysFromCivil(int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
+void civilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    y = static_cast<int64_t>(yoe) + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y += m <= 2;
+}
+
+bool validDate(int y, int m, int d) {
+    if (y < 1 || m < 1 || m > 12 || d < 1) return false;
+    static const int len[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int max = len[m - 1];
+    if (m == 2 && ((y % 4 == 0 && y % 100 != 0) || y % 400 == 0)) max = 29;
+    return d <= max;
+}
+
+std::optional<double> parse(std::string_view text, std::string_view f, int32_t& error) {
+    int y = -1, mo = 1, d = 1, h = 0, mi = 0, s = 0;
+    std::size_t ti = 0;
+    auto digits = [&](int count, int& out) -> bool {
+        out = 0;
+        for (int k = 0; k < count; ++k) {
+            if (ti >= text.size()) { error = -1840; return false; }
+            char c = text[ti];
+            if (!std::isdigit(static_cast<unsigned char>(c))) { error = -1858; return false; }
+            out = out * 10 + (c - '0');
+            ++ti;
+        }
+        return true;
+    };
+    for (std::size_t fi = 0; fi < f.size();) {
+        if (token(f, fi, "yyyy")) { if (!digits(4, y)) return std::nullopt; fi += 4; }
+        else if (token(f, fi, "hh24")) { if (!digits(2, h)) return std::nullopt; fi += 4; }
+        else if (token(f, fi, "mm")) { if (!digits(2, mo)) return std::nullopt; fi += 2; }
+        else if (token(f, fi, "dd")) { if (!digits(2, d)) return std::nullopt; fi += 2; }
+        else if (token(f, fi, "mi")) { if (!digits(2, mi)) return std::nullopt; fi += 2; }
+        else if (token(f, fi, "ss")) { if (!digits(2, s)) return std::nullopt; fi += 2; }
+        else { error = -1821; return std::nullopt; }
+    }
+    if (ti != text.size()) { error = -1830; return std::nullopt; }
+    if (y < 1) { error = -1841; return std::nullopt; }
+    if (mo < 1 || mo > 12) { error = -1843; return std::nullopt; }
+    if (!validDate(y, mo, d)) { error = -1847; return std::nullopt; }
+    if (h > 23) { error = -1850; return std::nullopt; }
+    if (mi > 59) { error = -1851; return std::nullopt; }
+    if (s > 59) { error = -1852; return std::nullopt; }
+    error = 0;
+    double days = static_cast<double>(daysFromCivil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d)));
+    return kUnixEpochJulian + days + (h * 3600 + mi * 60 + s) / 86400.0;
+}
+
+bool format(double julian, std::string_view f, std::string& out) {
+    // Whole seconds since the Unix epoch, rounded, so that x.5 + 1/86400 steps
+    // never come out one second short.
+    const double secsD = std::floor((julian - kUnixEpochJulian) * 86400.0 + 0.5);
+    const int64_t secs = static_cast<int64_t>(secsD);
+    int64_t days = secs >= 0 ? secs / 86400 : -((-secs + 86399) / 86400);
+    int64_t rest = secs - days * 86400;
+    int64_t y;
+    unsigned m, d;
+    civilFromDays(days, y, m, d);
+    int h = static_cast<int>(rest / 3600), mi = static_cast<int>(rest / 60 % 60),
+        s = static_cast<int>(rest % 60);
+    out.clear();
+    char buf[16];
+    for (std::size_t fi = 0; fi < f.size();) {
+        if (token(f, fi, "yyyy")) { std::snprintf(buf, sizeof buf, "%04lld", static_cast<long long>(y)); fi += 4; }
+        else if (token(f, fi, "hh24")) { std::snprintf(buf, sizeof buf, "%02d", h); fi += 4; }
+        else if (token(f, fi, "mm")) { std::snprintf(buf, sizeof buf, "%02u", m); fi += 2; }
+        else if (token(f, fi, "dd")) { std::snprintf(buf, sizeof buf, "%02u", d); fi += 2; }
+        else if (token(f, fi, "mi")) { std::snprintf(buf, sizeof buf, "%02d", mi); fi += 2; }
+        else if (token(f, fi, "ss")) { std::snprintf(buf, sizeof buf, "%02d", s); fi += 2; }
+        else return false;
+        out += buf;
+    }
+    return true;
+}
+
+double now() {
+    std::time_t t = std::time(nullptr);
+    std::tm lt{};
+    localtime_r(&t, &lt);
+    double days = static_cast<double>(daysFromCivil(lt.tm_year + 1900, static_cast<unsigned>(lt.tm_mon + 1),
+                                                    static_cast<unsigned>(lt.tm_mday)));
+    return kUnixEpochJulian + days + (lt.tm_hour * 3600 + lt.tm_min * 60 + lt.tm_sec) / 86400.0;
+}
+
+double truncateToDay(double julian) { return std::floor(julian - 0.5) + 0.5; }
+
+}  // namespace db::jd

@@ -1,0 +1,158 @@
+#include "db/SqlText.hpp"
+
+#include <cctype>
+
+namespace db {
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+namespace {
+
+bool isWordChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || c == '#';
+}
+
+// Splits the text into words, placeholders and the rest; quoted literals stay
+// plain text so that nothing inside them is rewritten.
+std::vector<SqlPiece> tokenize(std::string_view s) {
+    std::vector<SqlPiece> out;
+    auto addText = [&](std::string_view t) {
+        if (t.empty()) return;
+        if (!out.empty() && out.back().type == SqlPiece::Text)
+            out.back().text.append(t);
+        else
+            out.push_back({SqlPiece::Text, std::string(t)});
+    };
+    std::size_t i = 0;
+    while (i < s.size()) {
+        char c = s[i];
+        if (c == '\'') {
+            std::size_t j = i + 1;
+            while (j < s.size()) {
+                if (s[j] == '\'') {
+                    if (j + 1 < s.size() && s[j + 1] == '\'') { j += 2; continue; }
+                    break;
+                }
+                ++j;
+            }
+            std::size_t end = j < s.size() ? j + 1 : s.size();
+            addText(s.substr(i, end - i));
+            i = end;
+        } else if (c == ':' && i + 2 < s.size() + 0 && (s[i + 1] == 'b' || s[i + 1] == 'B') &&
+                   i + 2 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 2]))) {
+            std::size_t j = i + 2;
+            int n = 0;
+            while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) {
+                n = n * 10 + (s[j] - '0');
+                ++j;
+            }
+            SqlPiece p{SqlPiece::Placeholder, {}, n};
+            out.push_back(p);
+            i = j;
+        } else if (isWordChar(c)) {
+            std::size_t j = i;
+            while (j < s.size() && isWordChar(s[j])) ++j;
+            out.push_back({SqlPiece::Word, std::string(s.substr(i, j - i))});
+            i = j;
+        } else {
+            addText(s.substr(i, 1));
+            ++i;
+        }
+    }
+    return out;
+}
+
+bool isBlankText(const SqlPiece& p) {
+    if (p.type != SqlPiece::Text) return false;
+    for (char c : p.text)
+        if (c != ' ' && c != ',' && c != '\t' && c != '\n') return false;
+    return true;
+}
+
+}  // namespace
+
+ParsedSql parseSql(std::string_view text) {
+    ParsedSql r;
+    std::vector<SqlPiece> pieces = tokenize(text);
+
+    // Kind from the first word.
+    for (const SqlPiece& p : pieces) {
+        if (p.type != SqlPiece::Word) continue;
+        if (equalsNoCase(p.text, "select")) r.kind = SqlKind::Select;
+        else if (equalsNoCase(p.text, "insert")) r.kind = SqlKind::Insert;
+        else if (equalsNoCase(p.text, "update")) r.kind = SqlKind::Update;
+        else if (equalsNoCase(p.text, "delete")) r.kind = SqlKind::Delete;
+        else if (equalsNoCase(p.text, "savepoint")) r.kind = SqlKind::Savepoint;
+        else if (equalsNoCase(p.text, "rollback")) r.kind = SqlKind::Rollback;
+        else if (equalsNoCase(p.text, "commit")) r.kind = SqlKind::Commit;
+        break;
+    }
+
+    // The INTO list of a select: "into :b0,:b1:b2 ... from". The targets are
+    // host outputs, not part of the statement the engine runs.
+    if (r.kind == SqlKind::Select) {
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            if (pieces[i].type != SqlPiece::Word || !equalsNoCase(pieces[i].text, "into")) continue;
+            std::size_t j = i + 1;
+            std::vector<IntoTarget> targets;
+            bool ok = true;
+            while (j < pieces.size()) {
+                const SqlPiece& p = pieces[j];
+                if (p.type == SqlPiece::Word && equalsNoCase(p.text, "from")) break;
+                if (p.type == SqlPiece::Placeholder) {
+                    // A placeholder directly after another one is its indicator.
+                    if (j > i + 1 && pieces[j - 1].type == SqlPiece::Placeholder &&
+                        !targets.empty() && !targets.back().indicator) {
+                        targets.back().indicator = true;
+                    } else {
+                        targets.push_back({p.n, false});
+                    }
+                } else if (!isBlankText(p)) {
+                    ok = false;
+                    break;
+                }
+                ++j;
+            }
+            if (ok && j < pieces.size()) {
+                r.kind = SqlKind::SelectInto;
+                r.into = std::move(targets);
+                pieces.erase(pieces.begin() + static_cast<long>(i), pieces.begin() + static_cast<long>(j));
+                // Keep one blank between the select list and "from".
+                pieces.insert(pieces.begin() + static_cast<long>(i), SqlPiece{SqlPiece::Text, " "});
+            }
+            break;
+        }
+    }
+
+    for (const SqlPiece& p : pieces) {
+        if (p.type != SqlPiece::Placeholder) continue;
+        bool seen = false;
+        for (int n : r.placeholders) seen = seen || n == p.n;
+        if (!seen) r.placeholders.push_back(p.n);
+        if (p.n < 64) r.placeholderMask |= (uint64_t{1} << p.n);
+    }
+    r.pieces = std::move(pieces);
+    return r;
+}
+
+std::string renderSql(const ParsedSql& p, const std::function<std::string(int)>& mapPlaceholder,
+                      const std::function<std::string(const std::string&)>& mapWord) {
+    std::string out;
+    for (const SqlPiece& piece : p.pieces) {
+        switch (piece.type) {
+            case SqlPiece::Text: out += piece.text; break;
+            case SqlPiece::Placeholder: out += mapPlaceholder(piece.n); break;
+            case SqlPiece::Word: out += mapWord(piece.text); break;
+        }
+    }
+    return out;
+}
+
+}  // namespace db

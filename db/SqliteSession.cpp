@@ -1,0 +1,481 @@
+// The embedded backend: the service "sqlite:DIR" names a directory with one
+// database file per schema (DIR/SCHEMA.db) and the central calendar
+// DIR/DVMASTER.db, attached as DVMASTER. Dates are stored as Julian day
+// numbers, so that the statements' date arithmetic and comparisons hold as
+// written; TO_DATE, TO_CHAR and sysdate are provided as SQL functions.
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "db/JulianDate.hpp"
+#include "db/ResultCodes.hpp"
+#include "db/Session.hpp"
+#include "db/SqlText.hpp"
+
+namespace db {
+
+namespace {
+
+// ---- SQL functions of the original dialect ---------------------------------
+
+// Errors of the functions carry the original code in front of their text, so
+// that the session can hand it back as the statement's result.
+void resultOraError(sqlite3_context* ctx, int32_t code, const char* what) {
+    char msg[96];
+    std::snprintf(msg, sizeof msg, "ORA-%05d: %s", -code, what);
+    sqlite3_result_error(ctx, msg, -1);
+}
+
+void fnToDate(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    int t = sqlite3_value_type(argv[0]);
+    if (t == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
+    if (argc == 1) {
+        // TO_DATE(sysdate): the day of a date value.
+        if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
+            sqlite3_result_double(ctx, jd::truncateToDay(sqlite3_value_double(argv[0])));
+            return;
+        }
+        resultOraError(ctx, rc::kInvalidNumber, "date expected");
+        return;
+    }
+    if (t != SQLITE_TEXT) {
+        // A date value given where a text was expected stays what it is.
+        sqlite3_result_value(ctx, argv[0]);
+        return;
+    }
+    const char* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const char* fmt = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    if (text[0] == '\0') { sqlite3_result_null(ctx); return; }
+    int32_t err = 0;
+    std::optional<double> v = jd::parse(text, fmt ? fmt : "", err);
+    if (!v) { resultOraError(ctx, err, "date text does not match its format"); return; }
+    sqlite3_result_double(ctx, *v);
+}
+
+void fnToChar(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    int t = sqlite3_value_type(argv[0]);
+    if (t == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
+    if (argc == 1 || (t != SQLITE_INTEGER && t != SQLITE_FLOAT)) {
+        sqlite3_result_text(ctx, reinterpret_cast<const char*>(sqlite3_value_text(argv[0])), -1,
+                            SQLITE_TRANSIENT);
+        return;
+    }
+    std::string out;
+    const char* fmt = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    if (!jd::format(sqlite3_value_double(argv[0]), fmt ? fmt : "", out)) {
+        resultOraError(ctx, -1821, "date format not recognized");
+        return;
+    }
+    sqlite3_result_text(ctx, out.c_str(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
+}
+
+void fnSysdate(sqlite3_context* ctx, int, sqlite3_value**) { sqlite3_result_double(ctx, jd::now()); }
+
+int32_t codeFromMessage(const char* msg, int32_t fallback) {
+    if (msg && std::strncmp(msg, "ORA-", 4) == 0) return -std::atoi(msg + 4);
+    return fallback;
+}
+
+int32_t mapError(sqlite3* db, int result) {
+    const char* msg = sqlite3_errmsg(db);
+    int ext = sqlite3_extended_errcode(db);
+    switch (result & 0xff) {
+        case SQLITE_CONSTRAINT:
+            if (ext == SQLITE_CONSTRAINT_PRIMARYKEY || ext == SQLITE_CONSTRAINT_UNIQUE) return rc::kUnique;
+            if (ext == SQLITE_CONSTRAINT_NOTNULL) return rc::kNullInsert;
+            if (ext == SQLITE_CONSTRAINT_CHECK) return rc::kCheck;
+            return rc::kConstraint;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: return rc::kBusy;
+        case SQLITE_READONLY: return rc::kReadOnly;
+        case SQLITE_FULL: return rc::kFull;
+        case SQLITE_IOERR: return rc::kIoError;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB: return rc::kCorrupt;
+        case SQLITE_NOMEM: return rc::kNoMemory;
+        case SQLITE_MISMATCH: return rc::kInvalidNumber;
+        case SQLITE_ERROR:
+            if (msg && std::strncmp(msg, "no such column", 14) == 0) return rc::kInvalidColumn;
+            if (msg && std::strncmp(msg, "no such table", 13) == 0) return rc::kNoTable;
+            return codeFromMessage(msg, rc::kInternal);
+        default: return codeFromMessage(msg, rc::kInternal);
+    }
+}
+
+bool isDirectory(const std::string& p) {
+    struct stat st{};
+    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+bool isFile(const std::string& p) {
+    struct stat st{};
+    return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool validSchemaName(const std::string& s) {
+    for (char c : s)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || c == '#')) return false;
+    return true;
+}
+
+// The prepared form of one statement text.
+struct Prepared {
+    sqlite3_stmt* stmt = nullptr;
+    SqlKind kind = SqlKind::Other;
+    uint64_t placeholderMask = 0;
+    std::size_t intoCount = 0;
+    std::vector<IntoTarget> into;
+    std::string savepointName;  // for "rollback  to NAME"
+    bool busy = false;          // an open cursor uses it
+};
+
+class SqliteSession final : public Session {
+public:
+    SqliteSession(std::string dir) : dir_(std::move(dir)) {}
+    ~SqliteSession() override { closeDb(); }
+
+    int32_t switchSchema(const std::string& schemaText) override {
+        std::string schema = schemaText;
+        while (!schema.empty() && schema.back() == ' ') schema.pop_back();
+        if (schema.empty()) return fail(rc::kMissingOption, "empty schema name");
+        if (!validSchemaName(schema)) return fail(rc::kInvalidCharacter, "invalid schema name");
+        std::string file = dir_ + "/" + schema + ".db";
+        std::string master = dir_ + "/DVMASTER.db";
+        if (!isFile(file)) return fail(rc::kNoSchema, "no schema file " + file);
+        if (!isFile(master)) return fail(rc::kNoSchema, "no central calendar " + master);
+
+        closeDb();
+        sqlite3* db = nullptr;
+        int r = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        if (r != SQLITE_OK) {
+            int32_t code = db ? mapError(db, r) : rc::kNoSchema;
+            lastError = db ? sqlite3_errmsg(db) : "cannot open";
+            sqlite3_close(db);
+            return code == rc::kInternal ? rc::kNoSchema : code;
+        }
+        db_ = db;
+        sqlite3_busy_timeout(db_, 10000);
+        sqlite3_extended_result_codes(db_, 1);
+        const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+        sqlite3_create_function(db_, "TO_DATE", 1, det, nullptr, fnToDate, nullptr, nullptr);
+        sqlite3_create_function(db_, "TO_DATE", 2, det, nullptr, fnToDate, nullptr, nullptr);
+        sqlite3_create_function(db_, "TO_CHAR", 1, det, nullptr, fnToChar, nullptr, nullptr);
+        sqlite3_create_function(db_, "TO_CHAR", 2, det, nullptr, fnToChar, nullptr, nullptr);
+        // sysdate is one value for the whole of a statement.
+        sqlite3_create_function(db_, "ora_sysdate", 0, det, nullptr, fnSysdate, nullptr, nullptr);
+
+        std::string attach = "ATTACH DATABASE '" + escape(master) + "' AS DVMASTER";
+        const char* setup[] = {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL",
+                               "PRAGMA foreign_keys=OFF", attach.c_str(),
+                               "PRAGMA DVMASTER.journal_mode=WAL"};
+        for (const char* s : setup) {
+            r = sqlite3_exec(db_, s, nullptr, nullptr, nullptr);
+            if (r != SQLITE_OK) {
+                int32_t code = mapError(db_, r);
+                lastError = sqlite3_errmsg(db_);
+                closeDb();
+                return code;
+            }
+        }
+        return rc::kOk;
+    }
+
+    int32_t selectInto(const Sql& sql, const Bind* binds, std::size_t nb, const HostVar* outs,
+                       std::size_t no) override {
+        Prepared* p = nullptr;
+        int32_t r = prepare(sql, p);
+        if (r != 0) return r;
+        if (p->kind != SqlKind::SelectInto) return fail(rc::kSyntax, "not a select with INTO");
+        if ((r = checkOuts(*p, outs, no)) != 0) return r;
+        if ((r = bindAll(*p, binds, nb, SQLITE_STATIC)) != 0) return finish(p, r);
+        int s = sqlite3_step(p->stmt);
+        if (s == SQLITE_DONE) return finish(p, rc::kNotFound);
+        if (s != SQLITE_ROW) return finish(p, mapError(db_, s));
+        r = fetchRow(p->stmt, outs, no);
+        if (r == 0) {
+            s = sqlite3_step(p->stmt);
+            if (s == SQLITE_ROW) r = fail(rc::kTooManyRows, "single-row select found more rows");
+            else if (s != SQLITE_DONE) r = mapError(db_, s);
+        }
+        return finish(p, r);
+    }
+
+    int32_t execute(const Sql& sql, const Bind* binds, std::size_t nb) override {
+        Prepared* p = nullptr;
+        int32_t r = prepare(sql, p);
+        if (r != 0) return r;
+        if ((r = bindAll(*p, binds, nb, SQLITE_STATIC)) != 0) return finish(p, r);
+        int s;
+        while ((s = sqlite3_step(p->stmt)) == SQLITE_ROW) {
+        }
+        if (s != SQLITE_DONE) return finish(p, mapError(db_, s));
+        // As with the original embedded SQL, an update or delete that
+        // touched no row answers "no rows".
+        if ((p->kind == SqlKind::Update || p->kind == SqlKind::Delete) && sqlite3_changes(db_) == 0)
+            return finish(p, rc::kNotFound);
+        return finish(p, rc::kOk);
+    }
+
+    int32_t rollbackTo(const Sql& sql) override {
+        int32_t r = execute(sql, nullptr, 0);
+        Prepared* p = nullptr;
+        if (prepare(sql, p) == 0 && !p->savepointName.empty()) {
+            // Let the savepoint go, so that no empty transaction stays open
+            // and holds the write lock until the next commit.
+            std::string release = "RELEASE SAVEPOINT " + p->savepointName;
+            sqlite3_exec(db_, release.c_str(), nullptr, nullptr, nullptr);
+        }
+        return r;
+    }
+
+    int32_t commit() override {
+        if (!db_) return rc::kNotLoggedOn;
+        if (sqlite3_get_autocommit(db_)) return rc::kOk;
+        int r = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+        if (r != SQLITE_OK) {
+            lastError = sqlite3_errmsg(db_);
+            return mapError(db_, r);
+        }
+        return rc::kOk;
+    }
+
+    int32_t cursorOpen(Cursor& c, const Bind* binds, std::size_t nb) override {
+        Prepared* p = nullptr;
+        int32_t r = prepare(c.sql(), p);
+        if (r != 0) {
+            c.state = nullptr;
+            return r;
+        }
+        if (p->kind != SqlKind::Select) return fail(rc::kSyntax, "cursor text is not a select");
+        sqlite3_reset(p->stmt);
+        // The key values are taken at open time.
+        if ((r = bindAll(*p, binds, nb, SQLITE_TRANSIENT)) != 0) {
+            c.state = nullptr;
+            return r;
+        }
+        c.state = p;
+        c.session = id;
+        p->busy = true;
+        return rc::kOk;
+    }
+
+    int32_t cursorFetch(Cursor& c, const HostVar* outs, std::size_t no) override {
+        Prepared* p = openState(c);
+        if (!p) return fail(rc::kInvalidCursor, "cursor is not open");
+        if (sqlite3_column_count(p->stmt) != static_cast<int>(no))
+            return fail(rc::kSelectListMismatch, "output list does not match the select list");
+        int s = sqlite3_step(p->stmt);
+        if (s == SQLITE_DONE) return rc::kNotFound;
+        if (s != SQLITE_ROW) {
+            lastError = sqlite3_errmsg(db_);
+            return mapError(db_, s);
+        }
+        return fetchRow(p->stmt, outs, no);
+    }
+
+    int32_t cursorClose(Cursor& c) override {
+        Prepared* p = openState(c);
+        c.state = nullptr;
+        if (!p) return fail(rc::kInvalidCursor, "cursor is not open");
+        sqlite3_reset(p->stmt);
+        p->busy = false;
+        return rc::kOk;
+    }
+
+private:
+    static std::string escape(const std::string& s) {
+        std::string o;
+        for (char ch : s) {
+            o += ch;
+            if (ch == '\'') o += '\'';
+        }
+        return o;
+    }
+
+    int32_t fail(int32_t code, const std::string& text) {
+        lastError = text;
+        return code;
+    }
+
+    int32_t finish(Prepared* p, int32_t r) {
+        if (r != 0 && r != rc::kNotFound && lastError.empty()) lastError = sqlite3_errmsg(db_);
+        sqlite3_reset(p->stmt);
+        return r;
+    }
+
+    Prepared* openState(Cursor& c) {
+        if (!c.state || c.session != id) return nullptr;
+        return static_cast<Prepared*>(c.state);
+    }
+
+    void closeDb() {
+        for (Prepared& p : cache_)
+            if (p.stmt) sqlite3_finalize(p.stmt);
+        cache_.clear();
+        if (db_) sqlite3_close_v2(db_);
+        db_ = nullptr;
+        // Cursors opened on the old database must not be fetched again.
+        ++id;
+    }
+
+    int32_t prepare(const Sql& sql, Prepared*& out) {
+        lastError.clear();
+        if (!db_) return fail(rc::kNotLoggedOn, "no schema switched to");
+        int slot = sqlSlot(sql);
+        if (static_cast<std::size_t>(slot) >= cache_.size()) cache_.resize(static_cast<std::size_t>(slot) + 1);
+        Prepared& p = cache_[static_cast<std::size_t>(slot)];
+        if (!p.stmt) {
+            ParsedSql parsed = parseSql(sql.text);
+            std::string text = renderSql(
+                parsed, [](int n) { return "?" + std::to_string(n + 1); },
+                [](const std::string& w) -> std::string {
+                    if (equalsNoCase(w, "NVL")) return "ifnull";
+                    if (equalsNoCase(w, "sysdate")) return "ora_sysdate()";
+                    return w;
+                });
+            sqlite3_stmt* st = nullptr;
+            int r = sqlite3_prepare_v3(db_, text.c_str(), static_cast<int>(text.size()),
+                                       SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+            if (r != SQLITE_OK) {
+                lastError = sqlite3_errmsg(db_);
+                return mapError(db_, r);
+            }
+            p.stmt = st;
+            p.kind = parsed.kind;
+            p.placeholderMask = parsed.placeholderMask;
+            p.into = parsed.into;
+            p.intoCount = parsed.into.size();
+            if (parsed.kind == SqlKind::Rollback) {
+                for (auto it = parsed.pieces.rbegin(); it != parsed.pieces.rend(); ++it)
+                    if (it->type == SqlPiece::Word) { p.savepointName = it->text; break; }
+            }
+        }
+        out = &p;
+        return rc::kOk;
+    }
+
+    int32_t checkOuts(const Prepared& p, const HostVar* outs, std::size_t no) {
+        if (p.intoCount != no) return fail(rc::kSelectListMismatch, "output list does not match INTO list");
+        for (std::size_t i = 0; i < no; ++i)
+            if (p.into[i].indicator != outs[i].ind)
+                return fail(rc::kSelectListMismatch,
+                            "indicator of output " + std::to_string(i) + " does not match the INTO list");
+        return rc::kOk;
+    }
+
+    int32_t bindAll(Prepared& p, const Bind* binds, std::size_t nb, sqlite3_destructor_type mode) {
+        uint64_t bound = 0;
+        for (std::size_t i = 0; i < nb; ++i) {
+            const Bind& b = binds[i];
+            int idx = b.n + 1;
+            int r = SQLITE_OK;
+            switch (b.v.type) {
+                case HostType::Int32: r = sqlite3_bind_int(p.stmt, idx, *static_cast<const int32_t*>(b.v.ptr)); break;
+                case HostType::Double: r = sqlite3_bind_double(p.stmt, idx, *static_cast<const double*>(b.v.ptr)); break;
+                case HostType::Text: {
+                    const char* s = static_cast<const char*>(b.v.ptr);
+                    std::size_t len = strnlen(s, b.v.cap ? b.v.cap - 1 : 0);
+                    // An empty text is NULL, as on the original database.
+                    r = len == 0 ? sqlite3_bind_null(p.stmt, idx)
+                                 : sqlite3_bind_text(p.stmt, idx, s, static_cast<int>(len), mode);
+                    break;
+                }
+            }
+            if (r == SQLITE_RANGE) return fail(rc::kNotAllBound, "placeholder :b" + std::to_string(b.n) + " not in the text");
+            if (r != SQLITE_OK) return mapError(db_, r);
+            if (b.n < 64) bound |= uint64_t{1} << b.n;
+        }
+        if ((bound & p.placeholderMask) != p.placeholderMask)
+            return fail(rc::kNotAllBound, "a placeholder has no input value");
+        return rc::kOk;
+    }
+
+    int32_t fetchRow(sqlite3_stmt* st, const HostVar* outs, std::size_t no) {
+        if (sqlite3_column_count(st) != static_cast<int>(no))
+            return fail(rc::kSelectListMismatch, "output list does not match the select list");
+        for (std::size_t i = 0; i < no; ++i) {
+            const HostVar& o = outs[i];
+            int col = static_cast<int>(i);
+            int t = sqlite3_column_type(st, col);
+            if (t == SQLITE_NULL) {
+                if (!o.ind) return fail(rc::kNullFetch, "NULL fetched into output " + std::to_string(i) + " without indicator");
+                switch (o.type) {
+                    case HostType::Int32: *static_cast<int32_t*>(o.ptr) = 0; break;
+                    case HostType::Double: *static_cast<double*>(o.ptr) = 0.0; break;
+                    case HostType::Text: static_cast<char*>(o.ptr)[0] = '\0'; break;
+                }
+                continue;
+            }
+            switch (o.type) {
+                case HostType::Int32: {
+                    int64_t v;
+                    if (t == SQLITE_INTEGER) v = sqlite3_column_int64(st, col);
+                    else if (t == SQLITE_FLOAT) v = static_cast<int64_t>(std::trunc(sqlite3_column_double(st, col)));
+                    else {
+                        const char* s = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+                        char* end = nullptr;
+                        errno = 0;
+                        long long x = std::strtoll(s, &end, 10);
+                        if (end == s || *end != '\0' || errno) return fail(rc::kInvalidNumber, "not a number");
+                        v = x;
+                    }
+                    if (v < INT32_MIN || v > INT32_MAX) return fail(rc::kIntOverflow, "integer out of range");
+                    *static_cast<int32_t*>(o.ptr) = static_cast<int32_t>(v);
+                    break;
+                }
+                case HostType::Double: {
+                    if (t == SQLITE_TEXT) {
+                        const char* s = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+                        char* end = nullptr;
+                        double x = std::strtod(s, &end);
+                        if (end == s || *end != '\0') return fail(rc::kInvalidNumber, "not a number");
+                        *static_cast<double*>(o.ptr) = x;
+                    } else {
+                        *static_cast<double*>(o.ptr) = sqlite3_column_double(st, col);
+                    }
+                    break;
+                }
+                case HostType::Text: {
+                    const unsigned char* s = sqlite3_column_text(st, col);
+                    std::size_t len = static_cast<std::size_t>(sqlite3_column_bytes(st, col));
+                    std::size_t room = o.cap ? o.cap - 1 : 0;
+                    if (len > room) {
+                        if (!o.ind) return fail(rc::kTruncated, "text of output " + std::to_string(i) + " truncated");
+                        len = room;
+                    }
+                    char* dst = static_cast<char*>(o.ptr);
+                    std::memcpy(dst, s, len);
+                    dst[len] = '\0';
+                    break;
+                }
+            }
+        }
+        return rc::kOk;
+    }
+
+    std::string dir_;
+    sqlite3* db_ = nullptr;
+    std::vector<Prepared> cache_;
+};
+
+}  // namespace
+
+std::unique_ptr<Session> openSqliteSession(const std::string& user, const std::string&,
+                                           const std::string& dir, int32_t& result) {
+    if (user.empty()) {
+        result = rc::kLogonDenied;
+        return nullptr;
+    }
+    if (dir.empty() || !isDirectory(dir)) {
+        result = rc::kUnknownService;
+        return nullptr;
+    }
+    result = rc::kOk;
+    return std::make_unique<SqliteSession>(dir);
+}
+
+}  // namespace db

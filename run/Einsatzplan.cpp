@@ -1,0 +1,106 @@
+#include "run/Einsatzplan.hpp"
+
+#include "db/Err.hpp"
+#include "db/Kalender.hpp"
+#include "db/Plg.hpp"
+#include "optim/Scan.hpp"
+#include "rules/Datum.hpp"
+#include "run/BsmError.hpp"
+#include "run/Laufkontext.hpp"
+#include "run/Log.hpp"
+
+namespace {
+const char* fehlerArtWort(int art) {
+    switch (art) {
+        case 1: return "PLANG";
+        case 2: return "PLANO";
+        case 3: return "PLANK";
+        case 4: return "PLANU";
+        default: return nullptr;
+    }
+}
+}  // namespace
+
+void Einsatzplan_Optimieren(Laufkontext& lk, const char* plg, const char* eso, const char* esa,
+                            Dvm746Err& err) {
+    Dvm701Plg zeile;
+    zeile.PlgPlg = plg;
+    int32_t r = Plg_PKey_Read(zeile, 2);
+    if (r != 0)
+        Log_Printf("-Fehler: Einsatzplan_Optimieren()->Plg_PKey_Read() RC: %ld! PLG: %s", static_cast<long>(r), plg);
+
+    switch (zeile.PlgOpl) {
+        case 1: lk.Ebene = "PLG"; break;
+        case 2: lk.Ebene = "ESO"; break;
+        case 3: lk.Ebene = "ESA"; break;
+        default: return;  // not optimised: the row stays untouched
+    }
+
+    zeile.PlgUsr = lk.Usr;
+    zeile.PlgBeg = lk.Zeitstempel;
+    zeile.PlgFts = 0;
+    r = Plg_PKey_Upd(zeile);
+    if (r != 0)
+        Log_Printf("-Fehler: Einsatzplan_Optimieren()->Plg_PKey_Upd(1) RC: %ld! PLG: %s", static_cast<long>(r), plg);
+
+    Planzeitraum_Ermitteln(plg, lk);
+    ErrSatz_Init(plg, err, lk, 2);
+    ErrLog_Loeschen(lk, plg, 2);
+
+    if (eso[0] == '\0') Opt_UntBszPlg(lk, plg);
+    else if (esa[0] == '\0') Opt_UntBszEso(lk, plg, eso);
+    else Opt_UntBszEsa(lk, plg, eso, esa);
+
+    BsmError_Work(lk, plg, err);
+
+    zeile.PlgPgm.clear();
+    zeile.PlgUsr.clear();
+    zeile.PlgFts = 0;
+    r = Plg_PKey_Upd(zeile);
+    if (r != 0)
+        Log_Printf("-Fehler: Einsatzplan_Optimieren()->Plg_PKey_Upd(2) RC: %ld! PLG: %s", static_cast<long>(r), plg);
+}
+
+void Planzeitraum_Ermitteln(const char* plg, Laufkontext& lk) {
+    FixText<9> heute;
+    heute.assignPrefix(lk.Zeitstempel.view(), 8);
+    lk.Von = lk.PlanBeg == "00000000" ? heute : lk.PlanBeg;
+    if (!(lk.PlanEnd == "00000000")) {
+        lk.Bis = lk.PlanEnd;
+        return;
+    }
+    int32_t wochen = 0;
+    Plg_Hzt_Read(plg, wochen);
+    int32_t wochentag = 0;
+    Bak_Wtg_Read(lk.Von.c_str(), wochentag);
+    int tage = wochen * 7 + 7 - wochentag;
+    if (Datum_Rechnen(tage, lk.Von.c_str(), lk.Bis.data()) != 0) {
+        // Past the calendar's end: the period ends on its last date.
+        FixText<9> letzter;
+        if (Bak_MaxDatum_Read(letzter) == 0 && !letzter.empty()) lk.Bis = letzter;
+        else lk.Bis = lk.Von;
+    }
+}
+
+void ErrSatz_Init(const char* plg, Dvm746Err& err, const Laufkontext& lk, int art) {
+    err = Dvm746Err{};
+    err.ErrPlg = plg;
+    err.ErrErf = lk.Usr;
+    err.ErrJbd = lk.Jbd;
+    err.ErrJbk = lk.Jbk;
+    if (const char* wort = fehlerArtWort(art)) err.ErrKng = wort;
+}
+
+void ErrLog_Loeschen(const Laufkontext& lk, const char* plg, int art) {
+    int32_t r = 0;
+    switch (art) {
+        case 1:
+            Err_Delete(lk, plg, "PLANG");
+            r = Err_Delete(lk, plg, "PLANO");
+            break;
+        case 2: r = Err_Delete(lk, plg, "PLANO"); break;
+        case 3: r = Err_Delete(lk, plg, "PLANK"); break;
+        default: return;
+    }
+    if (r != 0 && r != 1403) Log_Printf("-Fehler: ErrLog_Loeschen->Err_Delete() RC: %ld!", static_cast<long>(r));
+}

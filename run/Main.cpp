@@ -1,0 +1,89 @@
+#include "run/Main.hpp"
+
+#include <ctime>
+
+#include "db/Connect.hpp"
+#include "db/Err.hpp"
+#include "db/Plg.hpp"
+#include "run/Config.hpp"
+#include "run/Einsatzplan.hpp"
+#include "run/Log.hpp"
+#include "run/Zufall.hpp"
+
+namespace {
+Laufkontext g_lauf;
+Dvm746Err g_fehlersatz;
+
+// Takes a deciphered configuration value when it is not empty and has at
+// most maxLaenge characters; the schema drops its last character.
+template <std::size_t N>
+void konfigurationsWert(FixText<N>& ziel, const char* schluessel, const char* pfad, std::size_t maxLaenge,
+                        bool letztesZeichenWeg) {
+    ziel.clear();
+    Config_Read("", schluessel, 0, pfad);
+    const FixText<201>& wert = Config_Ergebnis().wert;
+    std::size_t n = wert.size();
+    if (n < 1 || n > maxLaenge) return;
+    ziel.assignPrefix(wert.view(), letztesZeichenWeg ? n - 1 : n);
+}
+}  // namespace
+
+Laufkontext& Lauf() { return g_lauf; }
+Dvm746Err& Fehlersatz() { return g_fehlersatz; }
+
+int Main(int argc, char** argv) {
+    Zufall_Seed(static_cast<uint32_t>(std::time(nullptr)));
+
+    FixText<200> dienst;
+    FixText<21> schema;
+    FixText<200> login;
+    FixText<200> passwort;
+    const char* pfad = argc > 1 && argv[1] ? argv[1] : "";
+    konfigurationsWert(dienst, "NET8", pfad, 199, false);
+    konfigurationsWert(schema, "SCHEMA", pfad, 21, true);
+    konfigurationsWert(login, "LOGIN", pfad, 199, false);
+    konfigurationsWert(passwort, "PASS", pfad, 199, false);
+
+    Log_Pfade_Setzen(schema.c_str());
+    Log_Write("*** Programmstart Dorvelian ***");
+
+    int32_t r = dbConnect(login.c_str(), passwort.c_str(), dienst.c_str(), schema.c_str());
+    passwort.clear();
+    if (r != 0) {
+        Log_Printf("-Fehler: Main()->dbConnect() Fehlerhafter Connect mit der DB! RC: %ld", static_cast<long>(r));
+        return 0;
+    }
+    if (argc < 12) {
+        Log_Printf("-Fehler: Main() Mindestanzahl Parameter(12) unterschritten! Anzahl uebergeben: %ld.",
+                   static_cast<long>(argc));
+        return 0;
+    }
+
+    Laufkontext& lk = Lauf();
+    Parameter_Uebernehmen(argc, argv, lk);
+    if (!Planzeitraum_OK(lk)) {
+        Log_Write("-Fehler: Main()->Planzeitraum_OK(): Planbeginn/-Ende unzulaessig!");
+    } else if (!lk.Plg.empty()) {
+        Einsatzplan_Optimieren(lk, lk.Plg.c_str(), lk.Eso.c_str(), lk.Esa.c_str(), Fehlersatz());
+    } else {
+        Plangruppen_Ermitteln();
+    }
+    Log_Write("*** Programmende Dorvelian ***");
+    return 0;
+}
+
+void Plangruppen_Ermitteln() {
+    Laufkontext& lk = Lauf();
+    Plg_Cur_Open();
+    Dvm701Plg plg;
+    int32_t r;
+    while ((r = Plg_Cur_Read(plg)) == 0) {
+        // The plan group's own key is copied: the run below reads and writes
+        // the plan-group row through the same statements.
+        FixText<6> schluessel = plg.PlgPlg;
+        Einsatzplan_Optimieren(lk, schluessel.c_str(), "", "", Fehlersatz());
+    }
+    Plg_Cur_Close();
+    if (r != 0 && r != 1403)
+        Log_Printf("-Fehler: Plangruppen_Ermitteln()->Plg_Cur_Read() RC: %ld!", static_cast<long>(r));
+}

@@ -1,0 +1,68 @@
+// Take-over of the command line into the run context, and the check of the
+// requested plan period.
+#include <cstring>
+#include <ctime>
+#include <string_view>
+
+#include "db/JulianDate.hpp"
+#include "run/Main.hpp"
+
+namespace {
+// Parameters 8 to 10: "00000" (compared on the first five characters) means
+// none; otherwise the first five characters, cut at the first blank.
+template <std::size_t N>
+void schluesselParameter(FixText<N>& ziel, const char* arg) {
+    if (std::strncmp(arg, "00000", 5) == 0) return;
+    ziel.assignPrefix(arg, 5);
+    ziel.cutAtBlank();
+}
+
+bool istKalenderdatum(std::string_view d) {
+    if (d.size() != 8) return false;
+    for (char c : d)
+        if (c < '0' || c > '9') return false;
+    int y = (d[0] - '0') * 1000 + (d[1] - '0') * 100 + (d[2] - '0') * 10 + (d[3] - '0');
+    int m = (d[4] - '0') * 10 + (d[5] - '0');
+    int t = (d[6] - '0') * 10 + (d[7] - '0');
+    return db::jd::validDate(y, m, t);
+}
+
+// A given date must be a real calendar date not before today.
+bool datumUnzulaessig(const FixText<9>& datum, std::string_view heute) {
+    if (datum == "00000000") return false;
+    if (!istKalenderdatum(datum.view())) return true;
+    return datum.view().substr(0, 8) < heute;
+}
+}  // namespace
+
+void Parameter_Uebernehmen(int argc, char** argv, Laufkontext& lk) {
+    lk = Laufkontext{};
+    auto arg = [&](int i) -> const char* { return i < argc && argv[i] ? argv[i] : ""; };
+    lk.Usr.assignPrefix(arg(2), 50);
+    lk.Usr.cutAtBlank();
+    lk.PlanBeg.assignPrefix(arg(3), 8);
+    lk.PlanEnd.assignPrefix(arg(4), 8);
+    lk.Ebene.assignPrefix(arg(5), 3);
+    lk.Jbd.assignPrefix(arg(6), 14);
+    lk.Jbk.assignPrefix(arg(7), 32);
+    schluesselParameter(lk.Plg, arg(8));
+    schluesselParameter(lk.Eso, arg(9));
+    schluesselParameter(lk.Esa, arg(10));
+    if (std::strcmp(arg(11), "PLAN_OPTIM") == 0) lk.Modus = 1;
+    else if (std::strcmp(arg(11), "AUTO_OPTIM") == 0) lk.Modus = 2;
+
+    char stempel[32];
+    std::time_t jetzt = std::time(nullptr);
+    std::tm lokal{};
+    localtime_r(&jetzt, &lokal);
+    std::strftime(stempel, sizeof stempel, "%Y%m%d%H%M%S", &lokal);
+    lk.Zeitstempel = stempel;
+}
+
+int Planzeitraum_OK(const Laufkontext& lk) {
+    std::string_view heute = lk.Zeitstempel.view().substr(0, 8);
+    if (datumUnzulaessig(lk.PlanBeg, heute)) return 0;
+    if (datumUnzulaessig(lk.PlanEnd, heute)) return 0;
+    if (!(lk.PlanEnd == "00000000") && lk.PlanEnd.view() < lk.PlanBeg.view()) return 0;
+    return 1;
+}

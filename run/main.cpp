@@ -1,0 +1,3 @@
+#include "run/Main.hpp"
+
+int main(int argc, char** argv) { return Main(argc, argv); }

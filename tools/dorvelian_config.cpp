@@ -1,0 +1,358 @@
+// dorvelian-config: writes, updates and shows the enciphered configuration
+// file from which the optimiser takes its database logon items.
+//
+//   dorvelian-config FILE --service S --schema X --login U --password-stdin
+//   dorvelian-config FILE --service S --schema X --login U --password P
+//   dorvelian-config --show FILE
+//
+// Every record is written with the section "dorvelian" and a number from 1
+// to 4: the optimiser asks with an empty section and number 0, and a record
+// with an empty section or number 0 would answer for any key. The schema is
+// stored with one filler character after it, because the optimiser drops the
+// last character of the stored schema.
+//
+// Exit codes: 0 done; 1 file could not be read or written, or --show found
+// an item the optimiser would not take; 2 usage error or a refused value.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "run/Config.hpp"
+
+namespace {
+
+constexpr char kHeaderLine[] = "[dorvelian];dorvelian;";
+constexpr char kSchemaFiller = '.';
+// Limits of the optimiser's logon: the logon text "user/password@service"
+// and the schema statement must each fit in 99 characters; the schema buffer
+// holds 20 characters; a stored value holds 96 characters of plain text.
+constexpr std::size_t kLogonTextMax = 99;
+constexpr std::size_t kSchemaMax = 20;
+constexpr std::size_t kItemTakenMax = 199;       // longest item the run takes whole
+constexpr std::size_t kStoredSchemaMax = 21;     // longest stored schema the run takes
+
+struct Item {
+    const char* key;
+    int number;
+};
+constexpr Item kItems[4] = {{"NET8", 1}, {"SCHEMA", 2}, {"LOGIN", 3}, {"PASS", 4}};
+
+void Usage() {
+    std::fprintf(stderr,
+                 "usage: dorvelian-config FILE --service S --schema X --login U --password-stdin\n"
+                 "       dorvelian-config FILE --service S --schema X --login U --password P\n"
+                 "       dorvelian-config --show FILE\n");
+}
+
+int Refuse(const char* what, const char* why) {
+    std::fprintf(stderr, "dorvelian-config: %s %s\n", what, why);
+    return 2;
+}
+
+bool HasControl(std::string_view s) {
+    for (char c : s) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) return true;
+    }
+    return false;
+}
+
+bool IsSchemaChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           c == '_' || c == '$' || c == '#';
+}
+
+// Returns 0 when the four items are what the optimiser can log on with,
+// else prints why not and returns 2.
+int CheckItems(const std::string& service, const std::string& schema, const std::string& login,
+               const std::string& password) {
+    const struct {
+        const char* name;
+        const std::string& value;
+    } logon[] = {{"service", service}, {"login", login}, {"password", password}};
+    for (const auto& item : logon) {
+        if (item.value.empty()) return Refuse(item.name, "must not be empty");
+        if (item.value.size() > kConfigWertMaxKlar)
+            return Refuse(item.name, "is longer than 96 characters");
+        if (HasControl(item.value)) return Refuse(item.name, "contains control characters");
+    }
+    // The logon text is split at the first "/" and the last "@".
+    if (login.find('/') != std::string::npos) return Refuse("login", "must not contain '/'");
+    if (service.find('@') != std::string::npos) return Refuse("service", "must not contain '@'");
+    if (login.size() + 1 + password.size() + 1 + service.size() > kLogonTextMax)
+        return Refuse("login, password and service",
+                      "together exceed the 99 characters of the logon text login/password@service");
+
+    if (schema.empty()) return Refuse("schema", "must not be empty");
+    if (schema.size() > kSchemaMax) return Refuse("schema", "is longer than 20 characters");
+    for (char c : schema)
+        if (!IsSchemaChar(c))
+            return Refuse("schema", "may hold only letters, digits, '_', '$' and '#'");
+    return 0;
+}
+
+void WipeString(std::string& s) {
+    if (!s.empty()) {
+        volatile char* p = s.data();
+        for (std::size_t i = 0; i < s.size(); ++i) p[i] = 0;
+    }
+    s.clear();
+}
+
+// Reads one line from standard input, without echo when it is a terminal.
+bool ReadPasswordFromStdin(std::string& password) {
+    const bool tty = isatty(STDIN_FILENO) != 0;
+    termios saved{};
+    if (tty && tcgetattr(STDIN_FILENO, &saved) == 0) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        std::fprintf(stderr, "Password: ");
+        tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    password.clear();
+    bool any = false;
+    int c;
+    while ((c = std::getchar()) != EOF) {
+        any = true;
+        if (c == '\n') break;
+        password.push_back(static_cast<char>(c));
+    }
+    if (!password.empty() && password.back() == '\r') password.pop_back();
+    if (tty) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+        std::fprintf(stderr, "\n");
+    }
+    return any;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& content, bool& exists) {
+    content.clear();
+    exists = false;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return errno == ENOENT;
+    exists = true;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) content.append(buf, n);
+    const bool ok = std::ferror(f) == 0;
+    std::fclose(f);
+    return ok;
+}
+
+// Splits into lines, each with its own line end (the last may have none).
+std::vector<std::string> SplitLines(const std::string& content) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t end = content.find('\n', start);
+        if (end == std::string::npos) end = content.size() - 1;
+        lines.push_back(content.substr(start, end - start + 1));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Key of an entry line ("number;key;value"), empty when the line has no
+// two semicolons.
+std::string EntryKey(std::string line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    std::size_t a = line.find(';');
+    if (a == std::string::npos) return {};
+    std::size_t b = line.find(';', a + 1);
+    if (b == std::string::npos) return {};
+    return line.substr(a + 1, b - a - 1);
+}
+
+bool IsOwnKey(const std::string& key) {
+    for (const Item& item : kItems)
+        if (key == item.key) return true;
+    return false;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The item as the optimiser's run takes it from the configuration value.
+std::string TakenItem(const char* key, const char* value) {
+    std::size_t n = std::strlen(value);
+    if (n == 0) return {};
+    if (std::strcmp(key, "SCHEMA") == 0) {
+        if (n > kStoredSchemaMax) return {};
+        return std::string(value, n - 1);
+    }
+    if (n > kItemTakenMax) return {};
+    return std::string(value, n);
+}
+
+int Show(const char* path) {
+    int missing = 0;
+    for (const Item& item : kItems) {
+        Config_Read("", item.key, 0, path);
+        std::string taken = TakenItem(item.key, Config_Ergebnis().wert.c_str());
+        const bool isPassword = std::strcmp(item.key, "PASS") == 0;
+        if (taken.empty()) {
+            std::printf("%s=\n", item.key);
+            std::fprintf(stderr, "dorvelian-config: %s is missing or not usable in %s\n", item.key,
+                         path);
+            ++missing;
+        } else {
+            std::printf("%s=%s\n", item.key, isPassword ? "********" : taken.c_str());
+        }
+        WipeString(taken);
+    }
+    // The last lookup left the password in the module's results.
+    Config_Read("", "", 0, "");
+    return missing == 0 ? 0 : 1;
+}
+
+int Write(const std::string& path, const std::string& service, const std::string& schema,
+          const std::string& login, std::string& password) {
+    std::string old;
+    bool exists = false;
+    if (!ReadWholeFile(path, old, exists)) {
+        std::fprintf(stderr, "dorvelian-config: cannot read %s: %s\n", path.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+
+    std::string content;
+    const std::string values[4] = {service, schema + kSchemaFiller, login, password};
+    for (int i = 0; i < 4; ++i) {
+        content += kHeaderLine;
+        content += '\n';
+        content += std::to_string(kItems[i].number) + ";" + kItems[i].key + ";" +
+                   Wert_Verschluesseln(values[i]) + "\n";
+    }
+    // Other records follow unchanged; earlier records of the four keys go.
+    if (exists) {
+        std::vector<std::string> lines = SplitLines(old);
+        std::size_t i = 0;
+        for (; i + 1 < lines.size(); i += 2) {
+            if (IsOwnKey(EntryKey(lines[i + 1]))) continue;
+            content += lines[i];
+            content += lines[i + 1];
+        }
+        if (i < lines.size()) content += lines[i];
+    }
+
+    std::string tmp = DirectoryOf(path) + "/.dorvelian-config.XXXXXX";
+    int fd = mkstemp(tmp.data());
+    if (fd < 0) {
+        std::fprintf(stderr, "dorvelian-config: cannot create a file beside %s: %s\n", path.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+    bool ok = fchmod(fd, 0600) == 0 && WriteAll(fd, content) && fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    WipeString(content);
+    if (!ok) {
+        std::fprintf(stderr, "dorvelian-config: cannot write %s: %s\n", tmp.c_str(),
+                     std::strerror(errno));
+        ::unlink(tmp.c_str());
+        return 1;
+    }
+
+    // Read the new file back the way the optimiser does before it replaces
+    // the old one.
+    const std::string expected[4] = {service, schema, login, password};
+    bool same = true;
+    for (int i = 0; i < 4; ++i) {
+        Config_Read("", kItems[i].key, 0, tmp.c_str());
+        std::string taken = TakenItem(kItems[i].key, Config_Ergebnis().wert.c_str());
+        if (taken != expected[i]) same = false;
+        WipeString(taken);
+    }
+    Config_Read("", "", 0, "");
+    if (!same) {
+        std::fprintf(stderr, "dorvelian-config: the written file does not read back; %s left as it was\n",
+                     path.c_str());
+        ::unlink(tmp.c_str());
+        return 1;
+    }
+    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+        std::fprintf(stderr, "dorvelian-config: cannot replace %s: %s\n", path.c_str(),
+                     std::strerror(errno));
+        ::unlink(tmp.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--show") == 0) return Show(argv[2]);
+    if (argc < 2 || argv[1][0] == '-') {
+        Usage();
+        return 2;
+    }
+
+    const std::string path = argv[1];
+    std::string service, schema, login, password;
+    bool haveService = false, haveSchema = false, haveLogin = false;
+    bool passwordArg = false, passwordStdin = false;
+    for (int i = 2; i < argc; ++i) {
+        std::string_view opt = argv[i];
+        if (opt == "--password-stdin") {
+            passwordStdin = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            Usage();
+            return 2;
+        }
+        const char* value = argv[++i];
+        if (opt == "--service") {
+            service = value;
+            haveService = true;
+        } else if (opt == "--schema") {
+            schema = value;
+            haveSchema = true;
+        } else if (opt == "--login") {
+            login = value;
+            haveLogin = true;
+        } else if (opt == "--password") {
+            password = value;
+            passwordArg = true;
+        } else {
+            Usage();
+            return 2;
+        }
+    }
+    if (!haveService || !haveSchema || !haveLogin || passwordArg == passwordStdin) {
+        Usage();
+        return 2;
+    }
+    if (passwordStdin && !ReadPasswordFromStdin(password))
+        return Refuse("password", "was not given on standard input");
+
+    int rc = CheckItems(service, schema, login, password);
+    if (rc == 0) rc = Write(path, service, schema, login, password);
+    WipeString(password);
+    return rc;
+}
