@@ -1,0 +1,141 @@
+// The statement runtime on real SQLite files: result codes, the write under
+// its savepoint, indicators, the INTO list and the logon.
+#include <gtest/gtest.h>
+
+#include "db/Connect.hpp"
+#include "db/ResultCodes.hpp"
+#include "db/Runtime.hpp"
+#include "db/SqlText.hpp"
+#include "support/TestDb.hpp"
+
+using testdb::TestDb;
+
+namespace {
+const db::Sql kSp("savepoint Test_Sp");
+const db::Sql kRb("rollback  to Test_Sp");
+}  // namespace
+
+TEST(SqlText, IntoListIsTakenOutWithItsIndicators) {
+    db::ParsedSql p = db::parseSql("select PlgHzt ,PlgTxt into :b0:b1,:b2  from Dvm701Plg where PlgPlg=:b3");
+    EXPECT_EQ(p.kind, db::SqlKind::SelectInto);
+    ASSERT_EQ(p.into.size(), 2u);
+    EXPECT_TRUE(p.into[0].indicator);
+    EXPECT_EQ(p.into[1].n, 2);
+    EXPECT_FALSE(p.into[1].indicator);
+    EXPECT_EQ(p.placeholders, std::vector<int>{3});
+    std::string text = db::renderSql(p, [](int n) { return "?" + std::to_string(n + 1); },
+                                     [](const std::string& w) { return w; });
+    EXPECT_EQ(text, "select PlgHzt ,PlgTxt  from Dvm701Plg where PlgPlg=?4");
+}
+
+TEST(SqlText, QuotedTextAndRepeatedPlaceholdersStayIntact) {
+    db::ParsedSql p = db::parseSql("select count(*)  into :b0  from T where (a=:b5 and b<>'   ' and c=':b9' and d=:b5)");
+    EXPECT_EQ(p.placeholders, std::vector<int>{5});
+    std::string text = db::renderSql(p, [](int n) { return "$" + std::to_string(n); },
+                                     [](const std::string& w) { return w; });
+    EXPECT_NE(text.find("c=':b9'"), std::string::npos);
+    EXPECT_NE(text.find("b<>'   '"), std::string::npos);
+    EXPECT_NE(text.find("d=$5"), std::string::npos);
+}
+
+class Runtime : public ::testing::Test {
+protected:
+    TestDb t;
+    void SetUp() override {
+        t.exec("CREATE TABLE T (K TEXT PRIMARY KEY, N INTEGER, D REAL, S TEXT NOT NULL DEFAULT 'x', DT REAL)");
+        t.exec("INSERT INTO T (K, N, D, DT) VALUES ('a', 1, 2.5, " + testdb::jd("20261208") + ")");
+        t.exec("INSERT INTO T (K, N, D) VALUES ('n', NULL, NULL)");
+    }
+};
+
+TEST_F(Runtime, ReadWithoutRowAnswers1403AndLeavesOutputs) {
+    static const db::Sql s("select N into :b0  from T where K=:b1");
+    int32_t n = 77;
+    EXPECT_EQ(db::selectInto(s, {db::in(1, "zz")}, {db::i32(n)}), 1403);
+    EXPECT_EQ(n, 77);
+    EXPECT_EQ(db::selectInto(s, {db::in(1, "a")}, {db::i32(n)}), 0);
+    EXPECT_EQ(n, 1);
+}
+
+TEST_F(Runtime, NullReadsOnlyWithIndicator) {
+    static const db::Sql withInd("select N ,D into :b0:b1,:b2:b3  from T where K=:b4");
+    static const db::Sql withoutInd("select N into :b0  from T where K=:b1");
+    int32_t n = 5;
+    double d = 9.0;
+    EXPECT_EQ(db::selectInto(withInd, {db::in(4, "n")}, {db::i32i(n), db::dbli(d)}), 0);
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(d, 0.0);
+    EXPECT_EQ(db::selectInto(withoutInd, {db::in(1, "n")}, {db::i32(n)}), db::rc::kNullFetch);
+    // An output list that disagrees with the INTO list is a fault, not a read.
+    EXPECT_EQ(db::selectInto(withoutInd, {db::in(1, "a")}, {db::i32i(n)}), db::rc::kSelectListMismatch);
+}
+
+TEST_F(Runtime, MissingColumnAndTableHaveTheirCodes) {
+    static const db::Sql col("select NoSuch into :b0  from T where K=:b1");
+    static const db::Sql tab("select N into :b0  from NoSuchTable where K=:b1");
+    int32_t n = 0;
+    EXPECT_EQ(db::selectInto(col, {db::in(1, "a")}, {db::i32(n)}), db::rc::kInvalidColumn);
+    EXPECT_EQ(db::selectInto(tab, {db::in(1, "a")}, {db::i32(n)}), db::rc::kNoTable);
+}
+
+TEST_F(Runtime, FailedWriteLeavesNoTraceAndReturnsItsOwnCode) {
+    static const db::Sql ins("insert into T (K,N) values (:b0,:b1)");
+    static const db::Sql upd("update T  set N=:b0 where K=:b1");
+    int32_t v = 3;
+    EXPECT_EQ(db::guardedWrite(kSp, ins, kRb, {db::in(0, "b"), db::in(1, v)}), 0);
+    EXPECT_EQ(db::guardedWrite(kSp, ins, kRb, {db::in(0, "b"), db::in(1, v)}), db::rc::kUnique);
+    EXPECT_EQ(t.count("SELECT count(*) FROM T WHERE K='b'"), 1);
+    // An update of no row answers "no rows", as the original embedded SQL did.
+    EXPECT_EQ(db::guardedWrite(kSp, upd, kRb, {db::in(0, v), db::in(1, "zz")}), 1403);
+    // The write was committed at once: another connection sees it, and no
+    // transaction is left open that would block it.
+    t.exec("UPDATE T SET N = 4 WHERE K = 'b'");
+    EXPECT_EQ(t.scalar("SELECT N FROM T WHERE K='b'"), "4");
+}
+
+TEST_F(Runtime, EmptyTextBindsAsNull) {
+    static const db::Sql ins("insert into T (K,S) values (:b0,:b1)");
+    EXPECT_EQ(db::guardedWrite(kSp, ins, kRb, {db::in(0, "c"), db::in(1, "")}), db::rc::kNullInsert);
+    EXPECT_EQ(t.count("SELECT count(*) FROM T WHERE K='c'"), 0);
+}
+
+TEST_F(Runtime, DatesConvertBothWaysAndCountDays) {
+    static const db::Sql s("select TO_CHAR(DT,'yyyymmdd') ,TO_CHAR(DT+1,'yyyymmddHH24MISS') into :b0,:b1  from T where K=:b2 and DT=TO_DATE(:b3,'yyyymmdd')");
+    FixText<11> d;
+    FixText<27> next;
+    FixText<9> key("a");
+    EXPECT_EQ(db::selectInto(s, {db::in(2, key), db::in(3, "20261208")}, {db::txt(d), db::txt(next)}), 0);
+    EXPECT_EQ(d, "20261208");
+    EXPECT_EQ(next, "20261209000000");
+    // Not a calendar date: the statement fails with the date error.
+    EXPECT_EQ(db::selectInto(s, {db::in(2, key), db::in(3, "20261332")}, {db::txt(d), db::txt(next)}), -1843);
+    EXPECT_EQ(db::selectInto(s, {db::in(2, key), db::in(3, "2026ab01")}, {db::txt(d), db::txt(next)}), -1858);
+}
+
+TEST_F(Runtime, CursorDeliversRowsThenNoMoreRows) {
+    db::Cursor c("select K ,N  from T order by K");
+    FixText<4> k;
+    int32_t n = 0;
+    EXPECT_EQ(c.fetch({db::txt(k), db::i32i(n)}), db::rc::kInvalidCursor);
+    EXPECT_EQ(c.open({}), 0);
+    EXPECT_EQ(c.fetch({db::txt(k), db::i32i(n)}), 0);
+    EXPECT_EQ(k, "a");
+    EXPECT_EQ(c.fetch({db::txt(k), db::i32i(n)}), 0);
+    EXPECT_EQ(k, "n");
+    EXPECT_EQ(c.fetch({db::txt(k), db::i32i(n)}), 1403);
+    EXPECT_EQ(c.close(), 0);
+}
+
+TEST(Logon, RefusedLogonAndBadSchemasGiveNegativeCodes) {
+    TestDb t(testdb::Layout::Newer, false);
+    const std::string svc = t.service();
+    EXPECT_EQ(dbConnect("", "pw", svc.c_str(), "PLAN"), db::rc::kLogonDenied);
+    EXPECT_EQ(dbConnect("u", "pw", "sqlite:/no/such/dir", "PLAN"), db::rc::kUnknownService);
+    EXPECT_EQ(dbConnect("u", "pw", "nowhere", "PLAN"), db::rc::kUnknownService);
+    EXPECT_EQ(dbConnect("u", "pw", svc.c_str(), "../PLAN"), db::rc::kInvalidCharacter);
+    EXPECT_EQ(dbConnect("u", "pw", svc.c_str(), ""), db::rc::kMissingOption);
+    EXPECT_EQ(dbConnect("u", "pw", svc.c_str(), "OTHER"), db::rc::kNoSchema);
+    // The schema switch never creates a database file.
+    EXPECT_EQ(testdb::readFile(t.dir() + "/OTHER.db"), "");
+    EXPECT_EQ(dbConnect("u", "p/w@x", svc.c_str(), "PLAN"), 0);
+}

@@ -1,0 +1,59 @@
+#include "support/Workspace.hpp"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "run/Config.hpp"
+#include "support/TestDb.hpp"
+
+namespace testdb {
+
+namespace {
+std::string shellQuote(const std::string& s) {
+    std::string o = "'";
+    for (char c : s) {
+        if (c == '\'') o += "'\\''";
+        else o += c;
+    }
+    return o + "'";
+}
+}  // namespace
+
+Workspace::Workspace() {
+    root_ = makeTempDir();
+    std::filesystem::create_directories(workDir());
+    std::filesystem::create_directories(logDir());
+}
+
+Workspace::~Workspace() { removeTree(root_); }
+
+void Workspace::writeConfig(const std::string& service, const std::string& schema, const std::string& login,
+                            const std::string& password) {
+    std::ofstream f(configPath(), std::ios::binary);
+    f << "[dorvelian];dorvelian;\n1;NET8;" << Wert_Verschluesseln(service) << "\n";
+    f << "[dorvelian];dorvelian;\n2;SCHEMA;" << Wert_Verschluesseln(schema + ".") << "\n";
+    f << "[dorvelian];dorvelian;\n3;LOGIN;" << Wert_Verschluesseln(login) << "\n";
+    f << "[dorvelian];dorvelian;\n4;PASS;" << Wert_Verschluesseln(password) << "\n";
+}
+
+int Workspace::run(const std::vector<std::string>& params) {
+    std::string cmd = "cd " + shellQuote(workDir()) + " && " + shellQuote(std::string(DORVELIAN_BIN_DIR) + "/dorvelian") +
+                      " " + shellQuote(configPath());
+    for (const std::string& p : params) cmd += " " + shellQuote(p);
+    int st = std::system(cmd.c_str());
+    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+}
+
+std::vector<std::string> Workspace::logMessages(const std::string& schema) const {
+    std::vector<std::string> out;
+    std::istringstream in(readFile(logPath(schema)));
+    std::string line;
+    while (std::getline(in, line)) out.push_back(line.size() > 21 ? line.substr(21) : line);
+    return out;
+}
+
+}  // namespace testdb

@@ -1,0 +1,34 @@
+#pragma once
+// A working directory laid out as the scheduler runs the program in it:
+// ROOT/work is the working directory, ROOT/zentravis_php/log the log folder
+// (the log path is relative: one level up, then zentravis_php/log).
+#include <string>
+#include <vector>
+
+namespace testdb {
+
+class Workspace {
+public:
+    Workspace();
+    ~Workspace();
+    const std::string& root() const { return root_; }
+    std::string workDir() const { return root_ + "/work"; }
+    std::string logDir() const { return root_ + "/zentravis_php/log"; }
+    std::string configPath() const { return root_ + "/work/dorvelian.cfg"; }
+    std::string logPath(const std::string& schema) const { return logDir() + "/dorvelian_" + schema + ".log"; }
+
+    // Writes the configuration file; the schema is stored with one trailing
+    // character, which the program drops.
+    void writeConfig(const std::string& service, const std::string& schema, const std::string& login,
+                     const std::string& password);
+    // Runs the program with the given parameters (after the configuration
+    // path) in the working directory; returns its exit code.
+    int run(const std::vector<std::string>& params);
+    // The log's message texts, without their time stamps.
+    std::vector<std::string> logMessages(const std::string& schema) const;
+
+private:
+    std::string root_;
+};
+
+}  // namespace testdb
