@@ -1,12 +1,435 @@
-// The server backend is not built in yet: the service is recognised and
-// refused with the code of an unknown service.
+// The server backend: the service is a connection URI "postgresql://..."
+// without user and password; those come from the logon. The schema switch
+// sets the search path; the central calendar is schema dvmaster. Every
+// statement text becomes one named prepared statement of the session.
+//
+// Transactions: reads run on their own. A write opens a transaction with its
+// savepoint and ends it with the commit (or the rollback to the savepoint),
+// so that no failed statement can leave the session's transaction aborted.
+#include <libpq-fe.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <regex>
+#include <unordered_map>
+#include <vector>
+
 #include "db/ResultCodes.hpp"
 #include "db/Session.hpp"
+#include "db/SqlText.hpp"
 
 namespace db {
-std::unique_ptr<Session> openPostgresSession(const std::string&, const std::string&, const std::string&,
-                                             int32_t& result) {
-    result = rc::kUnknownService;
-    return nullptr;
+
+namespace {
+
+constexpr Oid kInt4 = 23;
+constexpr Oid kFloat8 = 701;
+constexpr Oid kText = 25;
+
+int32_t mapSqlState(const char* state) {
+    if (!state) return rc::kConnectionLost;
+    std::string s(state);
+    if (s == "42703") return rc::kInvalidColumn;
+    if (s == "42P01" || s == "3F000") return rc::kNoTable;
+    if (s == "23505") return rc::kUnique;
+    if (s == "23502") return rc::kNullInsert;
+    if (s == "23514") return rc::kCheck;
+    if (s.rfind("23", 0) == 0) return rc::kConstraint;
+    if (s == "22P02") return rc::kInvalidNumber;
+    if (s == "22003") return rc::kIntOverflow;
+    if (s == "22007") return -1858;
+    if (s == "22008") return -1847;
+    if (s == "21000") return rc::kTooManyRows;
+    if (s == "40P01" || s == "55P03" || s == "40001") return rc::kBusy;
+    if (s == "42601") return rc::kSyntax;
+    if (s == "25006") return rc::kReadOnly;
+    if (s.rfind("08", 0) == 0 || s.rfind("57P", 0) == 0) return rc::kConnectionLost;
+    if (s.rfind("53", 0) == 0) return rc::kFull;
+    if (s == "28P01" || s == "28000") return rc::kLogonDenied;
+    return rc::kInternal;
 }
+
+bool validSchemaName(const std::string& s) {
+    for (char c : s)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || c == '#')) return false;
+    return true;
+}
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+struct Prepared {
+    bool ready = false;
+    SqlKind kind = SqlKind::Other;
+    std::string name;
+    std::string text;              // rendered for the server
+    int nparams = 0;
+    uint64_t placeholderMask = 0;
+    std::vector<IntoTarget> into;
+    std::string savepointName;
+};
+
+struct OpenCursor {
+    PGresult* res = nullptr;
+    int row = 0;
+};
+
+// Renders a statement text in the server's dialect.
+std::string translate(const ParsedSql& parsed) {
+    std::string text = renderSql(
+        parsed, [](int n) { return "$" + std::to_string(n + 1); },
+        [](const std::string& w) -> std::string {
+            if (equalsNoCase(w, "NVL")) return "coalesce";
+            if (equalsNoCase(w, "sysdate")) return "LOCALTIMESTAMP(0)";
+            return w;
+        });
+    // The day of today, and time stamps read with the long format.
+    static const std::regex today(R"(TO_DATE\(LOCALTIMESTAMP\(0\)\))", std::regex::icase);
+    static const std::regex stamp(R"(TO_DATE\((\$[0-9]+),'yyyymmddHH24MISS'\))", std::regex::icase);
+    text = std::regex_replace(text, today, "CURRENT_DATE");
+    text = std::regex_replace(text, stamp, "to_timestamp($1,'yyyymmddHH24MISS')::timestamp(0)");
+    return text;
+}
+
+class PostgresSession final : public Session {
+public:
+    explicit PostgresSession(PGconn* c) : conn_(c) {}
+    ~PostgresSession() override {
+        clearCursors();
+        PQfinish(conn_);
+    }
+
+    int32_t switchSchema(const std::string& schemaText) override {
+        std::string schema = schemaText;
+        while (!schema.empty() && schema.back() == ' ') schema.pop_back();
+        if (schema.empty()) return fail(rc::kMissingOption, "empty schema name");
+        if (!validSchemaName(schema)) return fail(rc::kInvalidCharacter, "invalid schema name");
+        std::string name = lower(schema);
+        const char* vals[] = {name.c_str()};
+        PGresult* r = PQexecParams(conn_, "select 1 from pg_namespace where nspname = $1", 1, nullptr, vals,
+                                   nullptr, nullptr, 0);
+        int32_t code = resultCode(r, PGRES_TUPLES_OK);
+        bool found = code == 0 && PQntuples(r) == 1;
+        PQclear(r);
+        if (code != 0) return code;
+        if (!found) return fail(rc::kNoSchema, "schema " + name + " does not exist");
+        std::string set = "SET search_path TO \"" + name + "\"";
+        r = PQexec(conn_, set.c_str());
+        code = resultCode(r, PGRES_COMMAND_OK);
+        PQclear(r);
+        return code;
+    }
+
+    int32_t selectInto(const Sql& sql, const Bind* binds, std::size_t nb, const HostVar* outs,
+                       std::size_t no) override {
+        Prepared* p = nullptr;
+        int32_t r = prepare(sql, binds, nb, p);
+        if (r != 0) return r;
+        if (p->kind != SqlKind::SelectInto) return fail(rc::kSyntax, "not a select with INTO");
+        if (p->into.size() != no) return fail(rc::kSelectListMismatch, "output list does not match INTO list");
+        for (std::size_t i = 0; i < no; ++i)
+            if (p->into[i].indicator != outs[i].ind)
+                return fail(rc::kSelectListMismatch, "indicator of output " + std::to_string(i) + " does not match");
+        PGresult* res = nullptr;
+        if ((r = run(*p, binds, nb, res)) != 0) return r;
+        int rows = PQntuples(res);
+        if (rows == 0) r = rc::kNotFound;
+        else if (rows > 1) r = fail(rc::kTooManyRows, "single-row select found more rows");
+        else r = fetchRow(res, 0, outs, no);
+        PQclear(res);
+        return r;
+    }
+
+    int32_t execute(const Sql& sql, const Bind* binds, std::size_t nb) override {
+        ParsedSql parsed;
+        int slot = sqlSlot(sql);
+        Prepared& p = entry(slot);
+        if (!p.ready && p.kind == SqlKind::Other) {
+            parsed = parseSql(sql.text);
+            p.kind = parsed.kind;
+            if (parsed.kind == SqlKind::Savepoint || parsed.kind == SqlKind::Rollback) {
+                p.text = renderSql(parsed, [](int n) { return "$" + std::to_string(n + 1); },
+                                   [](const std::string& w) { return w; });
+                for (auto it = parsed.pieces.rbegin(); it != parsed.pieces.rend(); ++it)
+                    if (it->type == SqlPiece::Word) { p.savepointName = it->text; break; }
+            }
+        }
+        if (p.kind == SqlKind::Savepoint) {
+            if (!inTransaction_) {
+                int32_t r = simple("BEGIN");
+                if (r != 0) return r;
+                inTransaction_ = true;
+            }
+            return simple(p.text.c_str());
+        }
+        if (p.kind == SqlKind::Commit) return commit();
+        Prepared* pp = nullptr;
+        int32_t r = prepare(sql, binds, nb, pp);
+        if (r != 0) return r;
+        PGresult* res = nullptr;
+        if ((r = run(*pp, binds, nb, res)) != 0) return r;
+        if ((pp->kind == SqlKind::Update || pp->kind == SqlKind::Delete) &&
+            std::strcmp(PQcmdTuples(res), "0") == 0)
+            r = rc::kNotFound;
+        PQclear(res);
+        return r;
+    }
+
+    int32_t rollbackTo(const Sql& sql) override {
+        Prepared& p = entry(sqlSlot(sql));
+        if (p.text.empty()) {
+            ParsedSql parsed = parseSql(sql.text);
+            p.kind = parsed.kind;
+            p.text = renderSql(parsed, [](int n) { return "$" + std::to_string(n + 1); },
+                               [](const std::string& w) { return w; });
+            for (auto it = parsed.pieces.rbegin(); it != parsed.pieces.rend(); ++it)
+                if (it->type == SqlPiece::Word) { p.savepointName = it->text; break; }
+        }
+        if (!inTransaction_) return fail(rc::kInternal, "no savepoint to roll back to");
+        int32_t r = simple(p.text.c_str());
+        // The savepoint opened the transaction: end it, it holds nothing.
+        commit();
+        return r;
+    }
+
+    int32_t commit() override {
+        if (!inTransaction_) return rc::kOk;
+        inTransaction_ = false;
+        return simple("COMMIT");
+    }
+
+    int32_t cursorOpen(Cursor& c, const Bind* binds, std::size_t nb) override {
+        Prepared* p = nullptr;
+        int32_t r = prepare(c.sql(), binds, nb, p);
+        closeState(c);
+        if (r != 0) return r;
+        if (p->kind != SqlKind::Select) return fail(rc::kSyntax, "cursor text is not a select");
+        PGresult* res = nullptr;
+        // The rows are taken as of the open, with the key values of the open.
+        if ((r = run(*p, binds, nb, res)) != 0) return r;
+        OpenCursor& oc = cursors_[&c];
+        oc.res = res;
+        oc.row = 0;
+        c.state = &oc;
+        c.session = id;
+        return rc::kOk;
+    }
+
+    int32_t cursorFetch(Cursor& c, const HostVar* outs, std::size_t no) override {
+        OpenCursor* oc = state(c);
+        if (!oc) return fail(rc::kInvalidCursor, "cursor is not open");
+        if (PQnfields(oc->res) != static_cast<int>(no))
+            return fail(rc::kSelectListMismatch, "output list does not match the select list");
+        if (oc->row >= PQntuples(oc->res)) return rc::kNotFound;
+        return fetchRow(oc->res, oc->row++, outs, no);
+    }
+
+    int32_t cursorClose(Cursor& c) override {
+        if (!state(c)) {
+            c.state = nullptr;
+            return fail(rc::kInvalidCursor, "cursor is not open");
+        }
+        closeState(c);
+        return rc::kOk;
+    }
+
+private:
+    int32_t fail(int32_t code, const std::string& text) {
+        lastError = text;
+        return code;
+    }
+
+    Prepared& entry(int slot) {
+        if (static_cast<std::size_t>(slot) >= cache_.size()) cache_.resize(static_cast<std::size_t>(slot) + 1);
+        return cache_[static_cast<std::size_t>(slot)];
+    }
+
+    OpenCursor* state(Cursor& c) {
+        if (!c.state || c.session != id) return nullptr;
+        return static_cast<OpenCursor*>(c.state);
+    }
+
+    void closeState(Cursor& c) {
+        auto it = cursors_.find(&c);
+        if (it != cursors_.end()) {
+            PQclear(it->second.res);
+            cursors_.erase(it);
+        }
+        c.state = nullptr;
+    }
+
+    void clearCursors() {
+        for (auto& [cursor, oc] : cursors_) {
+            PQclear(oc.res);
+            cursor->state = nullptr;
+        }
+        cursors_.clear();
+    }
+
+    int32_t resultCode(PGresult* r, ExecStatusType ok) {
+        if (r && PQresultStatus(r) == ok) return rc::kOk;
+        if (PQstatus(conn_) != CONNECTION_OK) {
+            lastError = PQerrorMessage(conn_);
+            return rc::kConnectionLost;
+        }
+        lastError = r ? PQresultErrorMessage(r) : PQerrorMessage(conn_);
+        while (!lastError.empty() && lastError.back() == '\n') lastError.pop_back();
+        return r ? mapSqlState(PQresultErrorField(r, PG_DIAG_SQLSTATE)) : rc::kConnectionLost;
+    }
+
+    int32_t simple(const char* text) {
+        PGresult* r = PQexec(conn_, text);
+        int32_t code = resultCode(r, PGRES_COMMAND_OK);
+        PQclear(r);
+        return code;
+    }
+
+    // Prepares the text once per session, with the parameter types of its
+    // first inputs (the statement operations always bind the same types).
+    int32_t prepare(const Sql& sql, const Bind* binds, std::size_t nb, Prepared*& out) {
+        lastError.clear();
+        Prepared& p = entry(sqlSlot(sql));
+        out = &p;
+        if (p.ready) return rc::kOk;
+        ParsedSql parsed = parseSql(sql.text);
+        p.kind = parsed.kind;
+        p.into = parsed.into;
+        p.placeholderMask = parsed.placeholderMask;
+        p.text = translate(parsed);
+        int maxN = -1;
+        for (int n : parsed.placeholders) maxN = std::max(maxN, n);
+        p.nparams = maxN + 1;
+        std::vector<Oid> types(static_cast<std::size_t>(p.nparams), kText);
+        for (std::size_t i = 0; i < nb; ++i) {
+            if (binds[i].n < 0 || binds[i].n >= p.nparams) continue;
+            types[static_cast<std::size_t>(binds[i].n)] =
+                binds[i].v.type == HostType::Int32 ? kInt4 : binds[i].v.type == HostType::Double ? kFloat8 : kText;
+        }
+        p.name = "dv" + std::to_string(sqlSlot(sql));
+        PGresult* r = PQprepare(conn_, p.name.c_str(), p.text.c_str(), p.nparams, types.data());
+        int32_t code = resultCode(r, PGRES_COMMAND_OK);
+        PQclear(r);
+        if (code != 0) return code;
+        p.ready = true;
+        return rc::kOk;
+    }
+
+    int32_t run(const Prepared& p, const Bind* binds, std::size_t nb, PGresult*& res) {
+        std::vector<std::string> text(static_cast<std::size_t>(p.nparams));
+        std::vector<const char*> values(static_cast<std::size_t>(p.nparams), nullptr);
+        uint64_t bound = 0;
+        for (std::size_t i = 0; i < nb; ++i) {
+            const Bind& b = binds[i];
+            if (b.n < 0 || b.n >= p.nparams) return fail(rc::kNotAllBound, "placeholder not in the text");
+            std::size_t k = static_cast<std::size_t>(b.n);
+            switch (b.v.type) {
+                case HostType::Int32: text[k] = std::to_string(*static_cast<const int32_t*>(b.v.ptr)); break;
+                case HostType::Double: {
+                    char buf[40];
+                    std::snprintf(buf, sizeof buf, "%.17g", *static_cast<const double*>(b.v.ptr));
+                    text[k] = buf;
+                    break;
+                }
+                case HostType::Text: {
+                    const char* s = static_cast<const char*>(b.v.ptr);
+                    text[k].assign(s, strnlen(s, b.v.cap ? b.v.cap - 1 : 0));
+                    break;
+                }
+            }
+            // An empty text is NULL, as on the original database.
+            values[k] = b.v.type == HostType::Text && text[k].empty() ? nullptr : text[k].c_str();
+            if (b.n < 64) bound |= uint64_t{1} << b.n;
+        }
+        if ((bound & p.placeholderMask) != p.placeholderMask)
+            return fail(rc::kNotAllBound, "a placeholder has no input value");
+        res = PQexecPrepared(conn_, p.name.c_str(), p.nparams, values.data(), nullptr, nullptr, 0);
+        ExecStatusType want = (p.kind == SqlKind::Select || p.kind == SqlKind::SelectInto) ? PGRES_TUPLES_OK
+                                                                                          : PGRES_COMMAND_OK;
+        int32_t code = resultCode(res, want);
+        if (code != 0) {
+            PQclear(res);
+            res = nullptr;
+        }
+        return code;
+    }
+
+    int32_t fetchRow(PGresult* res, int row, const HostVar* outs, std::size_t no) {
+        if (PQnfields(res) != static_cast<int>(no))
+            return fail(rc::kSelectListMismatch, "output list does not match the select list");
+        for (std::size_t i = 0; i < no; ++i) {
+            const HostVar& o = outs[i];
+            int col = static_cast<int>(i);
+            if (PQgetisnull(res, row, col)) {
+                if (!o.ind) return fail(rc::kNullFetch, "NULL fetched into output " + std::to_string(i) + " without indicator");
+                switch (o.type) {
+                    case HostType::Int32: *static_cast<int32_t*>(o.ptr) = 0; break;
+                    case HostType::Double: *static_cast<double*>(o.ptr) = 0.0; break;
+                    case HostType::Text: static_cast<char*>(o.ptr)[0] = '\0'; break;
+                }
+                continue;
+            }
+            const char* v = PQgetvalue(res, row, col);
+            switch (o.type) {
+                case HostType::Int32: {
+                    char* end = nullptr;
+                    errno = 0;
+                    double d = std::strtod(v, &end);
+                    if (end == v || *end != '\0') return fail(rc::kInvalidNumber, "not a number");
+                    if (d < INT32_MIN || d > INT32_MAX) return fail(rc::kIntOverflow, "integer out of range");
+                    *static_cast<int32_t*>(o.ptr) = static_cast<int32_t>(d);
+                    break;
+                }
+                case HostType::Double: {
+                    char* end = nullptr;
+                    double d = std::strtod(v, &end);
+                    if (end == v || *end != '\0') return fail(rc::kInvalidNumber, "not a number");
+                    *static_cast<double*>(o.ptr) = d;
+                    break;
+                }
+                case HostType::Text: {
+                    std::size_t len = static_cast<std::size_t>(PQgetlength(res, row, col));
+                    std::size_t room = o.cap ? o.cap - 1 : 0;
+                    if (len > room) {
+                        if (!o.ind) return fail(rc::kTruncated, "text of output " + std::to_string(i) + " truncated");
+                        len = room;
+                    }
+                    char* dst = static_cast<char*>(o.ptr);
+                    std::memcpy(dst, v, len);
+                    dst[len] = '\0';
+                    break;
+                }
+            }
+        }
+        return rc::kOk;
+    }
+
+    PGconn* conn_;
+    bool inTransaction_ = false;
+    std::vector<Prepared> cache_;
+    std::unordered_map<Cursor*, OpenCursor> cursors_;
+};
+
+}  // namespace
+
+std::unique_ptr<Session> openPostgresSession(const std::string& user, const std::string& password,
+                                             const std::string& uri, int32_t& result) {
+    const char* keys[] = {"dbname", "user", "password", "application_name", nullptr};
+    const char* vals[] = {uri.c_str(), user.c_str(), password.c_str(), "dorvelian", nullptr};
+    PGconn* c = PQconnectdbParams(keys, vals, 1);
+    if (!c || PQstatus(c) != CONNECTION_OK) {
+        std::string msg = c ? PQerrorMessage(c) : "out of memory";
+        bool refused = msg.find("authentication failed") != std::string::npos ||
+                       msg.find("role") != std::string::npos || msg.find("password") != std::string::npos;
+        result = refused ? rc::kLogonDenied : rc::kUnknownService;
+        PQfinish(c);
+        return nullptr;
+    }
+    PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);
+    result = rc::kOk;
+    return std::make_unique<PostgresSession>(c);
+}
+
 }  // namespace db
