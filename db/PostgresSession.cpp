@@ -13,6 +13,7 @@
 #include <cstring>
 #include <regex>
 #include <unordered_map>
+#include <deque>
 #include <vector>
 
 #include "db/ResultCodes.hpp"
@@ -408,7 +409,7 @@ private:
 
     PGconn* conn_;
     bool inTransaction_ = false;
-    std::vector<Prepared> cache_;
+    std::deque<Prepared> cache_;  // open cursors point into it: it must not move
     std::unordered_map<Cursor*, OpenCursor> cursors_;
 };
 

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 #include "db/JulianDate.hpp"
@@ -459,7 +460,7 @@ private:
 
     std::string dir_;
     sqlite3* db_ = nullptr;
-    std::vector<Prepared> cache_;
+    std::deque<Prepared> cache_;  // open cursors point into it: it must not move
 };
 
 }  // namespace

@@ -28,6 +28,7 @@ int Fkt(const Zeile& z) {
 }
 
 TEST(BsmFkt, UnderstaffedBetweenMinimumAndTarget) {
+    EXPECT_EQ(Fkt({4, 2, 6, 4}), 0);     // at the target
     EXPECT_EQ(Fkt({4, 2, 6, 2}), -40);   // at the minimum: (5-3)*100/5
     EXPECT_EQ(Fkt({4, 2, 6, 3}), -20);   // one short: 100/5
     // Short by less than one percent of the target reads as balanced.
@@ -41,11 +42,6 @@ TEST(BsmFkt, BelowMinimum) {
     EXPECT_EQ(Fkt({4, 2, 6, 0}), -166);  // -100 - (3-1)*100/3
     EXPECT_EQ(Fkt({1, 1, 1, 0}), -150);  // -100 - 100/2
     EXPECT_EQ(Fkt({0, 0, 0, 0}), 0);     // a slot without target and staff is balanced
-}
-
-TEST(BsmFkt, BalancedAtTarget) {
-    EXPECT_EQ(Fkt({4, 2, 6, 4}), 0);
-    EXPECT_EQ(Fkt({0, 0, 0, 0}), 0);
 }
 
 TEST(BsmFkt, FunctionCodesReduceTheEffectiveStaffing) {
