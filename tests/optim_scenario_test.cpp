@@ -402,7 +402,11 @@ INSTANTIATE_TEST_SUITE_P(
                       Stufenfall{"PLG", 0, kEsoPlg}, Stufenfall{"ESA", 1, {}},
                       Stufenfall{"ESO", 1, kNurEso}, Stufenfall{"PLG", 1, kEsoPlg},
                       Stufenfall{"ESA", 2, {}}, Stufenfall{"ESO", 2, kNurEso},
-                      Stufenfall{"PLG", 2, kEsoPlg}));
+                      Stufenfall{"PLG", 2, kEsoPlg}),
+    [](const ::testing::TestParamInfo<Stufenfall>& info) {
+        static const char* const scans[] = {"Plangruppe", "Einheit", "Arbeitsplatz"};
+        return std::string(scans[info.param.scan]) + "_" + info.param.ebene;
+    });
 
 TEST_F(OptimSzenario, ScopeOfTheScanLimitsTheUnderstaffedRows) {
     // Three late slots short of two, each with two spare persons beside it.
