@@ -237,6 +237,13 @@ public:
         return rc::kOk;
     }
 
+    std::vector<std::string> preparedTexts() const override {
+        std::vector<std::string> out;
+        for (const Prepared& p : cache_)
+            if (p.ready) out.push_back(p.text);
+        return out;
+    }
+
 private:
     int32_t fail(int32_t code, const std::string& text) {
         lastError = text;

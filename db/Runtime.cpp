@@ -137,6 +137,7 @@ int32_t Cursor::close() {
 uint64_t statementCount() { return g_statements; }
 uint64_t fetchCount() { return g_fetches; }
 const std::string& lastErrorText() { return g_lastError; }
+std::vector<std::string> preparedTexts() { return g_session ? g_session->preparedTexts() : std::vector<std::string>{}; }
 void disconnect() { g_session.reset(); }
 
 }  // namespace db

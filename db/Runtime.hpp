@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "db/FixText.hpp"
 
@@ -109,6 +110,8 @@ uint64_t statementCount();
 uint64_t fetchCount();
 // The engine's own text of the last error, for diagnostics outside the run log.
 const std::string& lastErrorText();
+// The statement texts the session has prepared, in the backend's dialect.
+std::vector<std::string> preparedTexts();
 // Ends the session (tests; the program itself never logs off).
 void disconnect();
 

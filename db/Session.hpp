@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "db/Runtime.hpp"
 
@@ -24,6 +25,9 @@ public:
     virtual int32_t cursorOpen(Cursor& c, const Bind* binds, std::size_t nb) = 0;
     virtual int32_t cursorFetch(Cursor& c, const HostVar* outs, std::size_t no) = 0;
     virtual int32_t cursorClose(Cursor& c) = 0;
+
+    // The statement texts prepared in this session, as the engine runs them.
+    virtual std::vector<std::string> preparedTexts() const = 0;
 
     uint64_t id = 0;           // distinguishes sessions for the cursors' state
     std::string lastError;     // the engine's own text of the last failure

@@ -132,6 +132,7 @@ struct Prepared {
     std::vector<IntoTarget> into;
     std::string savepointName;  // for "rollback  to NAME"
     bool busy = false;          // an open cursor uses it
+    std::string text;           // as prepared
 };
 
 class SqliteSession final : public Session {
@@ -287,6 +288,13 @@ public:
         return rc::kOk;
     }
 
+    std::vector<std::string> preparedTexts() const override {
+        std::vector<std::string> out;
+        for (const Prepared& p : cache_)
+            if (p.stmt) out.push_back(p.text);
+        return out;
+    }
+
 private:
     static std::string escape(const std::string& s) {
         std::string o;
@@ -346,6 +354,7 @@ private:
                 return mapError(db_, r);
             }
             p.stmt = st;
+            p.text = text;
             p.kind = parsed.kind;
             p.placeholderMask = parsed.placeholderMask;
             p.into = parsed.into;

@@ -116,6 +116,8 @@ void checkAllFamilies(bool newer) {
 class BsmTest : public ::testing::Test {
 protected:
     void SetUp() override { BsmOvaOve_Aktiv = 1; }
+    // Later tests in the same program expect a fresh flag too.
+    void TearDown() override { BsmOvaOve_Aktiv = 1; }
 };
 
 Dvm725Bsm keyOf(const char* plg, const char* eso, const char* esa, const char* bdt, int szv,

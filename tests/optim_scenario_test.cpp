@@ -396,6 +396,11 @@ const Liste kNurEso = {"Q1 E1/A2/360 -> E1/A1/840-1320/SP 0"};
 const Liste kEsoPlg = {"Q1 E1/A2/360 -> E1/A1/840-1320/SP 0",
                        "R1 E2/B1/360 -> E1/A1/840-1320/SP 0"};
 
+std::string StufenfallName(const ::testing::TestParamInfo<Stufenfall>& info) {
+    static const char* const scans[] = {"Plangruppe", "Einheit", "Arbeitsplatz"};
+    return std::string(scans[info.param.scan]) + "_" + info.param.ebene;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     AlleScans, Stufen,
     ::testing::Values(Stufenfall{"ESA", 0, {}}, Stufenfall{"ESO", 0, kNurEso},
@@ -403,10 +408,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Stufenfall{"ESO", 1, kNurEso}, Stufenfall{"PLG", 1, kEsoPlg},
                       Stufenfall{"ESA", 2, {}}, Stufenfall{"ESO", 2, kNurEso},
                       Stufenfall{"PLG", 2, kEsoPlg}),
-    [](const ::testing::TestParamInfo<Stufenfall>& info) {
-        static const char* const scans[] = {"Plangruppe", "Einheit", "Arbeitsplatz"};
-        return std::string(scans[info.param.scan]) + "_" + info.param.ebene;
-    });
+    StufenfallName);
 
 TEST_F(OptimSzenario, ScopeOfTheScanLimitsTheUnderstaffedRows) {
     // Three late slots short of two, each with two spare persons beside it.

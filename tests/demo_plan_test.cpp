@@ -1,0 +1,146 @@
+// The demo plan: created by one command, internally consistent, and every
+// statement the program runs on it finds its rows through an index.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <set>
+
+#include "db/Connect.hpp"
+#include "db/Err.hpp"
+#include "db/Runtime.hpp"
+#include "run/Config.hpp"
+#include "run/Einsatzplan.hpp"
+#include "run/Log.hpp"
+#include "run/Main.hpp"
+#include "support/TestDb.hpp"
+
+namespace {
+
+int demo(const std::string& dir, const std::string& extra = "") {
+    std::string cmd = std::string(DORVELIAN_BIN_DIR) + "/dorvelian-demo --dir '" + dir +
+                      "' --days 3 --plangroups 3 --units 2 --workplaces 2 --seed 7 " + extra + " >/dev/null 2>&1";
+    return std::system(cmd.c_str());
+}
+
+void platzhalter(sqlite3_context* ctx, int, sqlite3_value**) { sqlite3_result_null(ctx); }
+
+class Raw {
+public:
+    explicit Raw(const std::string& dir) {
+        sqlite3_open((dir + "/db/PLAN.db").c_str(), &db_);
+        sqlite3_exec(db_, ("ATTACH DATABASE '" + dir + "/db/DVMASTER.db' AS DVMASTER").c_str(), nullptr, nullptr, nullptr);
+        // The plans do not depend on what these compute, only that they are
+        // deterministic functions of their arguments.
+        const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+        for (const char* f : {"TO_DATE", "TO_CHAR"})
+            for (int n : {1, 2}) sqlite3_create_function(db_, f, n, det, nullptr, platzhalter, nullptr, nullptr);
+        sqlite3_create_function(db_, "ora_sysdate", 0, det, nullptr, platzhalter, nullptr, nullptr);
+    }
+    ~Raw() { sqlite3_close(db_); }
+    std::vector<std::string> spalte(const std::string& sql, int col = 0) {
+        std::vector<std::string> out;
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+            ADD_FAILURE() << sqlite3_errmsg(db_) << "\n" << sql;
+            return out;
+        }
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            const unsigned char* t = sqlite3_column_text(st, col);
+            out.emplace_back(t ? reinterpret_cast<const char*>(t) : "");
+        }
+        sqlite3_finalize(st);
+        return out;
+    }
+    std::string wert(const std::string& sql) {
+        auto v = spalte(sql);
+        return v.empty() ? "" : v[0];
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+class DemoPlan : public ::testing::Test {
+protected:
+    std::string root = testdb::makeTempDir();
+    std::string dir = root + "/demo";
+    void TearDown() override {
+        db::disconnect();
+        testdb::removeTree(root);
+    }
+};
+
+TEST_F(DemoPlan, IsCreatedOnceConsistentAndDeterministic) {
+    ASSERT_EQ(demo(dir), 0);
+    EXPECT_NE(demo(dir), 0) << "an existing demo is replaced only with --force";
+    Raw raw(dir);
+    // Every matrix row counts the deployments of its slot.
+    EXPECT_EQ(raw.wert("SELECT count(*) FROM Dvm725Bsm m WHERE BsmIst <> (SELECT count(*) FROM Dvm730Bdp d WHERE "
+                       "d.BdpPlg=m.BsmPlg AND d.BdpEso=m.BsmEso AND d.BdpEsa=m.BsmEsa AND d.BdpBdt=m.BsmBdt AND "
+                       "d.BdpSzv=m.BsmSzv AND d.BdpAsw=m.BsmAsw AND d.BdpSts NOT IN ('O','D'))"),
+              "0");
+    // Work for the optimiser: short and over slots of the same day and kind.
+    EXPECT_NE(raw.wert("SELECT count(*) FROM Dvm725Bsm u JOIN Dvm725Bsm o ON o.BsmPlg=u.BsmPlg AND o.BsmBdt=u.BsmBdt "
+                       "AND o.BsmAsw=u.BsmAsw AND o.BsmEso=u.BsmEso WHERE u.BsmFkt<0 AND o.BsmFkt>0"),
+              "0");
+
+    const std::string cfg = dir + "/work/dorvelian.cfg";
+    Config_Read("", "SCHEMA", 0, cfg.c_str());
+    EXPECT_EQ(Config_Ergebnis().wert, "PLAN.");
+    Config_Read("", "NET8", 0, cfg.c_str());
+    EXPECT_EQ(Config_Ergebnis().wert, "sqlite:" + dir + "/db");
+
+    const std::string other = root + "/again";
+    ASSERT_EQ(demo(other), 0);
+    const std::string checksum =
+        "SELECT group_concat(x) FROM (SELECT BdpPnr||BdpBdt||BdpSzv||BdpAkt||BdpFc1||BdpZtb AS x FROM Dvm730Bdp "
+        "UNION ALL SELECT BsmEso||BsmEsa||BsmBdt||BsmSzv||BsmIst||BsmFkt||BsmSol FROM Dvm725Bsm ORDER BY 1)";
+    Raw again(other);
+    EXPECT_EQ(raw.wert(checksum), again.wert(checksum));
+}
+
+TEST_F(DemoPlan, NoStatementOfARunScansAGrowingTable) {
+    ASSERT_EQ(demo(dir), 0);
+    Log_Pfade_Setzen(root + "/run.log", root + "/run.bak");
+    ASSERT_EQ(dbConnect("demo", "demo", ("sqlite:" + dir + "/db").c_str(), "PLAN"), 0);
+
+    // All plan groups, then one unit and one workplace, so that every scan,
+    // search and review cursor is prepared.
+    Laufkontext& lk = Lauf();
+    char* args[] = {const_cast<char*>("dorvelian"), const_cast<char*>("cfg"), const_cast<char*>("demo"),
+                    const_cast<char*>("00000000"), const_cast<char*>("00000000"), const_cast<char*>("PLG"),
+                    const_cast<char*>("J"), const_cast<char*>("K"), const_cast<char*>("00000"),
+                    const_cast<char*>("00000"), const_cast<char*>("00000"), const_cast<char*>("PLAN_OPTIM")};
+    Parameter_Uebernehmen(12, args, lk);
+    Plangruppen_Ermitteln();
+    lk.Eso = "E101";
+    Einsatzplan_Optimieren(lk, "PG01", "E101", "", Fehlersatz());
+    lk.Esa = "A1011";
+    Einsatzplan_Optimieren(lk, "PG01", "E101", "A1011", Fehlersatz());
+    EXPECT_GT(std::stoi(Raw(dir).wert("SELECT count(*) FROM Dvm735Bdk")), 0);
+
+    std::vector<std::string> texte = db::preparedTexts();
+    EXPECT_GT(texte.size(), 40u);
+    const std::set<std::string> wachsend = {"Dvm725Bsm", "Dvm730Bdp", "Dvm735Bdk", "Dvm746Err", "Dvm329Ztg"};
+    Raw raw(dir);
+    int geprueft = 0;
+    for (const std::string& text : texte) {
+        std::string anfang = text.substr(0, 6);
+        if (anfang != "select" && anfang != "update" && anfang != "delete") continue;
+        ++geprueft;
+        for (std::string schritt : raw.spalte("EXPLAIN QUERY PLAN " + text, 3)) {
+            for (char& c : schritt) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            for (const std::string& tabelle : wachsend) {
+                // "SCAN t" and "SCAN t USING INDEX i" both read the whole table.
+                std::string name = tabelle;
+                for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                bool voll = schritt.rfind("scan " + name, 0) == 0;
+                EXPECT_FALSE(voll) << schritt << "\n  in: " << text;
+            }
+        }
+    }
+    EXPECT_GT(geprueft, 35);
+}
+
+}  // namespace
