@@ -163,6 +163,11 @@ Options lesen(int argc, char** argv) {
     };
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::printf("usage: dorvelian-demo --dir DIR [--force] [--seed N] [--days N] [--plangroups N] [--units N]\n"
+                        "                      [--workplaces N] [--slots N] [--persons N] [--schema NAME]\n");
+            std::exit(0);
+        }
         if (a == "--dir") o.dir = wert(i);
         else if (a == "--schema") o.schema = wert(i);
         else if (a == "--force") o.force = true;
