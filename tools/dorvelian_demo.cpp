@@ -1,18 +1,36 @@
-// dorvelian-demo: creates a complete demo plan as an SQLite schema
-// directory, with the configuration file and the run log folder, and prints
-// the command line that runs the optimiser on it.
+// dorvelian-demo: creates a complete demo plan as an SQLite schema directory,
+// with the working directory, log folder and configuration file the
+// optimiser runs with, and prints the command that runs it.
 //
-//   dorvelian-demo --dir DIR [--force] [--seed N] [--days N] [--plangroups N]
+//   dorvelian-demo --dir DEMO [--schema NAME] [--days N] [--plangroups N]
 //                  [--units N] [--workplaces N] [--slots N] [--persons N]
-//                  [--schema NAME]
+//                  [--seed N] [--force]
 //
-// Layout: DIR/db/SCHEMA.db and DIR/db/DVMASTER.db, DIR/work (the working
-// directory), DIR/work/dorvelian.cfg, DIR/zentravis_php/log (the run log).
-// The staffing matrix is recounted by the program's own recount, so that its
-// counts and deviations agree with the deployments.
+// Layout written:
+//   DEMO/db/SCHEMA.db      plan schema (schema.sql + indexes.sql)
+//   DEMO/db/DVMASTER.db    central calendar (dvmaster.sql)
+//   DEMO/work/             working directory of the run, with dorvelian.cfg
+//   DEMO/zentravis_php/log/  run log folder ("../zentravis_php/log" from work)
+//
+// The plan starts today. Deployments leave some slots understaffed and others
+// overstaffed on the same day and slot kind, within a workplace, a unit and a
+// plan group, so that every search scope of the optimiser has work. The
+// staffing matrix is counted by the optimiser's own recount after the rows
+// have been inserted with their targets, so that it agrees with the
+// deployments exactly as the optimiser would count them.
+//
+// The same seed gives the same plan on the same day (all dates are relative
+// to today).
+//
+// Exit codes: 0 done; 1 the plan could not be written; 2 usage error, or
+// DEMO exists and --force was not given.
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,358 +44,1196 @@
 #include "db/Bsm.hpp"
 #include "db/Connect.hpp"
 #include "db/JulianDate.hpp"
+#include "db/Runtime.hpp"
 #include "optim/Nachzaehlung.hpp"
 #include "run/Config.hpp"
+#include "run/Log.hpp"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Options {
+// ---- options -----------------------------------------------------------------
+
+struct Optionen {
     std::string dir;
     std::string schema = "PLAN";
-    bool force = false;
+    std::string ddl = std::string(DORVELIAN_SCHEMA_DIR) + "/sqlite";
+    int tage = 14;
+    int plangruppen = 2;
+    int einheiten = 3;      // units per plan group
+    int arbeitsplaetze = 2; // workplaces per unit
+    int schichten = 3;      // slots per day
+    int personen = 0;       // per workplace; 0 = enough for the targets plus spare
     uint64_t seed = 1;
-    int days = 14;
-    int plangroups = 2;
-    int units = 3;
-    int workplaces = 2;
-    int slots = 3;
-    int persons = 0;  // per workplace; 0 = enough for the targets and some spare
+    bool force = false;
 };
 
-// splitmix64: small, fast and the same on every platform.
+// Limits that keep every code within its column width: plan groups "PG01",
+// units "E001", workplaces "A0001", persons "P000001".
+constexpr int kMaxTage = 700;  // the calendar reaches two years ahead
+constexpr int kMaxPlangruppen = 99;
+constexpr int kMaxEinheitenGesamt = 999;
+constexpr int kMaxArbeitsplaetzeGesamt = 9999;
+constexpr long kMaxPersonenGesamt = 999999;
+constexpr std::size_t kSchemaMax = 20;
+// The logon text "demo/demo@sqlite:DIR" must fit in 99 characters, and a
+// configuration value holds at most 96 characters of plain text.
+constexpr std::size_t kLogonTextMax = 99;
+
+constexpr char kLogin[] = "demo";
+constexpr char kPasswort[] = "demo";
+constexpr char kErfasser[] = "demo";
+
+void Usage() {
+    std::fprintf(stderr,
+                 "usage: dorvelian-demo --dir DEMO [--schema NAME] [--days N] [--plangroups N]\n"
+                 "                      [--units N] [--workplaces N] [--slots N] [--persons N]\n"
+                 "                      [--seed N] [--force]\n"
+                 "  --dir DEMO        directory to create (refused when it exists, unless --force)\n"
+                 "  --schema NAME     schema name (default PLAN)\n"
+                 "  --days N          plan days from today (default 14, at most %d)\n"
+                 "  --plangroups N    plan groups (default 2, at most %d)\n"
+                 "  --units N         units per plan group (default 3)\n"
+                 "  --workplaces N    workplaces per unit (default 2)\n"
+                 "  --slots N         slots per day, 1..3: early, late, night (default 3)\n"
+                 "  --persons N       persons per workplace (default: enough for the targets)\n"
+                 "  --seed N          seed of the generator (default 1)\n"
+                 "  --force           replace DEMO/db of an existing DEMO, keep its other files\n",
+                 kMaxTage, kMaxPlangruppen);
+}
+
+bool ZahlLesen(const char* text, long min, long max, long& out) {
+    if (text == nullptr || *text == '\0') return false;
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || v < min || v > max) return false;
+    out = v;
+    return true;
+}
+
+bool IstSchemaZeichen(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$' || c == '#';
+}
+
+// Returns 0 when the options are usable, else prints why not and returns 2.
+int OptionenLesen(int argc, char** argv, Optionen& o) {
+    struct Zahl {
+        const char* name;
+        long min, max;
+        int* ziel;
+    } zahlen[] = {{"--days", 1, kMaxTage, &o.tage},
+                  {"--plangroups", 1, kMaxPlangruppen, &o.plangruppen},
+                  {"--units", 1, kMaxEinheitenGesamt, &o.einheiten},
+                  {"--workplaces", 1, 9, &o.arbeitsplaetze},
+                  {"--slots", 1, 3, &o.schichten},
+                  {"--persons", 1, 999, &o.personen}};
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        const char* wert = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
+            Usage();
+            return 2;
+        }
+        if (std::strcmp(a, "--force") == 0) {
+            o.force = true;
+            continue;
+        }
+        if (wert == nullptr) {
+            std::fprintf(stderr, "dorvelian-demo: %s needs a value\n", a);
+            return 2;
+        }
+        ++i;
+        if (std::strcmp(a, "--dir") == 0) {
+            o.dir = wert;
+            continue;
+        }
+        if (std::strcmp(a, "--schema") == 0) {
+            o.schema = wert;
+            continue;
+        }
+        if (std::strcmp(a, "--ddl") == 0) {
+            o.ddl = wert;
+            continue;
+        }
+        if (std::strcmp(a, "--seed") == 0) {
+            char* end = nullptr;
+            errno = 0;
+            unsigned long long v = std::strtoull(wert, &end, 10);
+            if (errno != 0 || *end != '\0' || *wert == '\0' || *wert == '-') {
+                std::fprintf(stderr, "dorvelian-demo: --seed needs a non-negative number\n");
+                return 2;
+            }
+            o.seed = v;
+            continue;
+        }
+        bool bekannt = false;
+        for (Zahl& z : zahlen) {
+            if (std::strcmp(a, z.name) != 0) continue;
+            bekannt = true;
+            long v = 0;
+            if (!ZahlLesen(wert, z.min, z.max, v)) {
+                std::fprintf(stderr, "dorvelian-demo: %s needs a number from %ld to %ld\n", z.name, z.min, z.max);
+                return 2;
+            }
+            *z.ziel = static_cast<int>(v);
+        }
+        if (!bekannt) {
+            std::fprintf(stderr, "dorvelian-demo: unknown option %s\n", a);
+            Usage();
+            return 2;
+        }
+    }
+    if (o.dir.empty()) {
+        std::fprintf(stderr, "dorvelian-demo: --dir is required\n");
+        Usage();
+        return 2;
+    }
+    if (o.schema.empty() || o.schema.size() > kSchemaMax ||
+        !std::all_of(o.schema.begin(), o.schema.end(), IstSchemaZeichen) || o.schema == "DVMASTER") {
+        std::fprintf(stderr,
+                     "dorvelian-demo: --schema needs 1 to 20 letters, digits, '_', '$' or '#' "
+                     "(and not DVMASTER)\n");
+        return 2;
+    }
+    const long einheiten = static_cast<long>(o.plangruppen) * o.einheiten;
+    const long plaetze = einheiten * o.arbeitsplaetze;
+    if (einheiten > kMaxEinheitenGesamt) {
+        std::fprintf(stderr, "dorvelian-demo: at most %d units in all plan groups\n", kMaxEinheitenGesamt);
+        return 2;
+    }
+    if (plaetze > kMaxArbeitsplaetzeGesamt) {
+        std::fprintf(stderr, "dorvelian-demo: at most %d workplaces in all\n", kMaxArbeitsplaetzeGesamt);
+        return 2;
+    }
+    return 0;
+}
+
+// ---- pseudo-random numbers ---------------------------------------------------
+
+// splitmix64: small, fast, and the same sequence on every platform.
 struct Zufall {
-    uint64_t s;
-    uint64_t next() {
-        uint64_t z = (s += 0x9E3779B97F4A7C15ull);
+    uint64_t zustand;
+    uint64_t naechste() {
+        uint64_t z = (zustand += 0x9E3779B97F4A7C15ull);
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
     }
-    int bis(int n) { return n <= 0 ? 0 : static_cast<int>(next() % static_cast<uint64_t>(n)); }
+    // 0 .. n-1
+    int unter(int n) { return n <= 1 ? 0 : static_cast<int>(naechste() % static_cast<uint64_t>(n)); }
+    bool chance(double p) { return static_cast<double>(naechste() >> 11) * 0x1.0p-53 < p; }
 };
 
-struct Schicht {
-    const char* code;
-    int von, bis, asw;
-    int sollWerktag, sollWochenende;
-};
-const Schicht kSchichten[] = {{"F", 360, 840, 1, 3, 2}, {"S", 840, 1320, 1, 3, 2}, {"N", 1320, 360, 2, 2, 1}};
+// ---- dates -------------------------------------------------------------------
 
-[[noreturn]] void fehler(const std::string& text) {
-    std::fprintf(stderr, "dorvelian-demo: %s\n", text.c_str());
-    std::exit(2);
+// A day is counted in days since 1970-01-01.
+constexpr double kJulianEpoche = 2440587.5;
+double Julian(int64_t tag) { return static_cast<double>(tag) + kJulianEpoche; }
+
+struct Datum {
+    int64_t jahr;
+    unsigned monat, tag;
+};
+Datum Zivil(int64_t t) {
+    Datum d{};
+    db::jd::civilFromDays(t, d.jahr, d.monat, d.tag);
+    return d;
 }
-
-class Db {
-public:
-    explicit Db(const std::string& file) {
-        if (sqlite3_open(file.c_str(), &db_) != SQLITE_OK) fehler("cannot create " + file);
-    }
-    ~Db() {
-        for (auto* s : stmts_) sqlite3_finalize(s);
-        sqlite3_close(db_);
-    }
-    void exec(const std::string& sql) {
-        char* err = nullptr;
-        if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-            std::string e = err ? err : "?";
-            sqlite3_free(err);
-            fehler("SQL failed: " + e);
-        }
-    }
-    sqlite3_stmt* prepare(const char* sql) {
-        sqlite3_stmt* s = nullptr;
-        if (sqlite3_prepare_v2(db_, sql, -1, &s, nullptr) != SQLITE_OK) fehler(sqlite3_errmsg(db_));
-        stmts_.push_back(s);
-        return s;
-    }
-    // Binds the values in order and runs the statement once.
-    template <typename... T>
-    void run(sqlite3_stmt* s, const T&... values) {
-        int i = 1;
-        (bind(s, i++, values), ...);
-        if (sqlite3_step(s) != SQLITE_DONE) fehler(sqlite3_errmsg(db_));
-        sqlite3_reset(s);
-    }
-
-private:
-    static void bind(sqlite3_stmt* s, int i, int v) { sqlite3_bind_int(s, i, v); }
-    static void bind(sqlite3_stmt* s, int i, double v) { sqlite3_bind_double(s, i, v); }
-    static void bind(sqlite3_stmt* s, int i, const std::string& v) {
-        sqlite3_bind_text(s, i, v.c_str(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-    }
-    static void bind(sqlite3_stmt* s, int i, const char* v) { sqlite3_bind_text(s, i, v, -1, SQLITE_TRANSIENT); }
-    static void bind(sqlite3_stmt* s, int i, std::nullptr_t) { sqlite3_bind_null(s, i); }
-    sqlite3* db_ = nullptr;
-    std::vector<sqlite3_stmt*> stmts_;
-};
-
-std::string lies(const std::string& pfad) {
-    std::ifstream f(pfad);
-    if (!f) fehler("missing DDL " + pfad);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
+// 1 = Monday .. 7 = Sunday (1970-01-01 was a Thursday).
+int Wochentag(int64_t t) { return static_cast<int>(((t + 3) % 7 + 7) % 7) + 1; }
+int Jahrestag(int64_t t) {
+    Datum d = Zivil(t);
+    return static_cast<int>(t - db::jd::daysFromCivil(d.jahr, 1, 1)) + 1;
 }
-
-int64_t heuteTage() {
-    std::time_t t = std::time(nullptr);
+// ISO week and the year it belongs to (the year of its Thursday).
+void IsoWoche(int64_t t, int& woche, int& wochenjahr) {
+    int64_t donnerstag = t - (Wochentag(t) - 1) + 3;
+    wochenjahr = static_cast<int>(Zivil(donnerstag).jahr);
+    woche = (Jahrestag(donnerstag) - 1) / 7 + 1;
+}
+int64_t Heute() {
+    std::time_t jetzt = std::time(nullptr);
     std::tm lt{};
-    localtime_r(&t, &lt);
+    localtime_r(&jetzt, &lt);
     return db::jd::daysFromCivil(lt.tm_year + 1900, static_cast<unsigned>(lt.tm_mon + 1),
                                  static_cast<unsigned>(lt.tm_mday));
 }
-double julian(int64_t tage) { return 2440587.5 + static_cast<double>(tage); }
-std::string text(int64_t tage) {
-    std::string out;
-    db::jd::format(julian(tage), "yyyymmdd", out);
-    return out;
-}
-int wochentag(int64_t tage) { return static_cast<int>(((tage % 7) + 7 + 3) % 7) + 1; }  // 1 Monday .. 7 Sunday
-std::string tagesart(int64_t tage) {
-    int w = wochentag(tage);
-    return w == 6 ? "SA" : w == 7 ? "SO" : "WT";
+std::string Text8(int64_t t) {
+    Datum d = Zivil(t);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d%02u%02u", static_cast<int>(d.jahr), d.monat, d.tag);
+    return buf;
 }
 
-std::string zahl(int v, int breite) {
-    char b[16];
-    std::snprintf(b, sizeof b, "%0*d", breite, v);
-    return b;
+// Public holidays of fixed date; calendar 2 is a region with three more.
+bool Feiertag(int kalender, int64_t t) {
+    Datum d = Zivil(t);
+    const unsigned md = d.monat * 100 + d.tag;
+    if (md == 101 || md == 501 || md == 1003 || md == 1225 || md == 1226) return true;
+    return kalender == 2 && (md == 106 || md == 815 || md == 1101);
 }
 
-Options lesen(int argc, char** argv) {
-    Options o;
-    auto wert = [&](int& i) -> std::string {
-        if (i + 1 >= argc) fehler(std::string("missing value after ") + argv[i]);
-        return argv[++i];
-    };
-    auto ganz = [&](int& i, int lo, int hi) {
-        std::string v = wert(i);
-        char* end = nullptr;
-        long x = std::strtol(v.c_str(), &end, 10);
-        if (*end || x < lo || x > hi) fehler("value of " + std::string(argv[i - 1]) + " must lie from " +
-                                             std::to_string(lo) + " to " + std::to_string(hi));
-        return static_cast<int>(x);
-    };
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--help" || a == "-h") {
-            std::printf("usage: dorvelian-demo --dir DIR [--force] [--seed N] [--days N] [--plangroups N] [--units N]\n"
-                        "                      [--workplaces N] [--slots N] [--persons N] [--schema NAME]\n");
-            std::exit(0);
+// Day types of the plan-group calendars; the staffing targets are kept per day type.
+enum Tagtyp { kWT = 0, kSA = 1, kSO = 2 };
+const char* const kTagtypText[3] = {"WT", "SA", "SO"};
+Tagtyp TagtypVon(int kalender, int64_t t) {
+    if (Feiertag(kalender, t)) return kSO;  // staffed like a Sunday
+    int w = Wochentag(t);
+    return w == 7 ? kSO : (w == 6 ? kSA : kWT);
+}
+
+// ---- slots and working-time models -------------------------------------------
+
+struct Schicht {
+    const char* bsz;
+    const char* text;
+    int von, bis;  // minutes; the night runs past midnight
+    int asw;       // slot kind: the day slots are one kind, the night another
+    const char* modell;
+};
+const Schicht kSchicht[3] = {{"F", "Fruehdienst", 360, 840, 1, "F8"},
+                             {"S", "Spaetdienst", 840, 1320, 1, "S8"},
+                             {"N", "Nachtdienst", 1320, 360, 2, "N8"}};
+constexpr int kF = 0, kS = 1, kN = 2;
+
+// Targets per day type and slot before the workplace's own variation.
+const int kGrundSoll[3][3] = {{4, 3, 2}, {3, 2, 2}, {2, 2, 1}};
+
+// Rest of at least 11 hours: after a late slot the next day starts late or
+// at night, after a night slot only another night follows.
+bool RuheOk(int gestern, int heute) {
+    if (gestern < 0 || gestern == kF) return true;
+    if (gestern == kS) return heute != kF;
+    return heute == kN;
+}
+
+constexpr char kTeilzeitModell[] = "TZ4";
+constexpr int kTeilzeitVon = 360, kTeilzeitBis = 600;  // 06:00-10:00 in the early slot
+constexpr char kFreiModell[] = "FREI";
+
+const char* const kQualifikation[] = {"STAPL", "KRAN", "ERSTH", "ELEKT", "HYGIE", "KASSE", "LAGER", "PRUEF"};
+constexpr int kAnzQualifikation = 8;
+const char* const kPlgName[] = {"Nord", "Sued", "West", "Ost", "Mitte", "Hafen", "Werk"};
+
+// Cost-rate keys E05..E09 with the hourly rate of this year.
+constexpr int kAnzEntgelt = 5;
+double Stundensatz(int gruppe) { return 19.20 + 2.35 * gruppe; }
+
+// ---- structure of the plan ----------------------------------------------------
+
+struct Ziel {
+    int sol = 0, min = 0, max = 0;
+};
+
+struct Arbeitsplatz {
+    int plg = 0;
+    int einheit = 0;  // global index of the unit
+    int nr = 0;       // index within the unit
+    std::string eso, esa;
+    std::vector<int> qualis;
+    Ziel ziel[3][3];  // day type, slot
+    int azk = 8;
+    int ersterPerson = 0, anzPersonen = 0;
+};
+
+struct Person {
+    std::string pnr;
+    int platz = 0;
+    int awp = 1, zrm = 1, entgelt = 0;
+    bool teilzeit = false;
+    bool einarbeitung = false;  // new hire, works beside the counted staff
+    int64_t eintritt = 0;
+    // scheduling state
+    int gestern = -1;  // slot of the previous day, -1 = off
+    int folge = 0;     // consecutive working days
+    int gearbeitet = 0;
+    int satznr = 0;    // running number of the person's records
+};
+
+struct Plangruppe {
+    std::string plg;
+    int kalender = 1;
+    int opl = 1;
+    int hzt = 0;
+    std::vector<int> einheiten;  // global unit indexes
+};
+
+struct Plan {
+    int64_t heute = 0;
+    std::vector<Plangruppe> plg;
+    std::vector<std::vector<int>> einheitPlaetze;  // unit -> workplaces
+    std::vector<std::string> einheitCode;
+    std::vector<Arbeitsplatz> platz;
+    std::vector<Person> person;
+};
+
+// ---- SQLite helpers -----------------------------------------------------------
+
+struct Db {
+    sqlite3* h = nullptr;
+    std::string fehler;
+    bool exec(const char* sql) {
+        char* err = nullptr;
+        if (sqlite3_exec(h, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+            if (fehler.empty()) fehler = std::string(err ? err : "?") + " in: " + std::string(sql).substr(0, 120);
+            sqlite3_free(err);
+            return false;
         }
-        if (a == "--dir") o.dir = wert(i);
-        else if (a == "--schema") o.schema = wert(i);
-        else if (a == "--force") o.force = true;
-        else if (a == "--seed") o.seed = static_cast<uint64_t>(ganz(i, 0, 2000000000));
-        else if (a == "--days") o.days = ganz(i, 1, 366);
-        else if (a == "--plangroups") o.plangroups = ganz(i, 1, 9);
-        else if (a == "--units") o.units = ganz(i, 1, 99);
-        else if (a == "--workplaces") o.workplaces = ganz(i, 1, 9);
-        else if (a == "--slots") o.slots = ganz(i, 1, 3);
-        else if (a == "--persons") o.persons = ganz(i, 1, 99);
-        else fehler("unknown option " + a +
-                    " (options: --dir DIR --force --seed N --days N --plangroups N --units N --workplaces N"
-                    " --slots N --persons N --schema NAME)");
+        return true;
     }
-    if (o.dir.empty()) fehler("--dir DIR is required");
-    if (o.schema.empty() || o.schema.size() > 20) fehler("--schema takes 1 to 20 characters");
-    for (char c : o.schema)
-        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_')) fehler("--schema: letters, digits and _ only");
-    if (o.persons == 0) {
-        int bedarf = 0;
-        for (int s = 0; s < o.slots; ++s) bedarf += kSchichten[s].sollWerktag + 2;
-        o.persons = bedarf + 2;
+};
+
+// A prepared insert; bind values by position from 1, then run. The first
+// failure is kept in the database's error text.
+class Einfuegen {
+public:
+    Einfuegen(Db& db, const char* sql) : db_(db) {
+        if (sqlite3_prepare_v2(db.h, sql, -1, &st_, nullptr) != SQLITE_OK) {
+            if (db.fehler.empty()) db.fehler = std::string(sqlite3_errmsg(db.h)) + " in: " + sql;
+            st_ = nullptr;
+        }
     }
-    return o;
+    ~Einfuegen() { sqlite3_finalize(st_); }
+    Einfuegen(const Einfuegen&) = delete;
+    Einfuegen& operator=(const Einfuegen&) = delete;
+
+    Einfuegen& t(const std::string& s) {
+        if (st_) sqlite3_bind_text(st_, ++n_, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Einfuegen& i(int64_t v) {
+        if (st_) sqlite3_bind_int64(st_, ++n_, v);
+        return *this;
+    }
+    Einfuegen& r(double v) {
+        if (st_) sqlite3_bind_double(st_, ++n_, v);
+        return *this;
+    }
+    Einfuegen& null() {
+        if (st_) sqlite3_bind_null(st_, ++n_);
+        return *this;
+    }
+    bool los() {
+        n_ = 0;
+        if (!st_) return false;
+        int rc = sqlite3_step(st_);
+        sqlite3_reset(st_);
+        sqlite3_clear_bindings(st_);
+        if (rc != SQLITE_DONE) {
+            if (db_.fehler.empty()) db_.fehler = sqlite3_errmsg(db_.h);
+            return false;
+        }
+        return true;
+    }
+
+private:
+    Db& db_;
+    sqlite3_stmt* st_ = nullptr;
+    int n_ = 0;
+};
+
+bool DateiLesen(const std::string& pfad, std::string& inhalt) {
+    std::ifstream f(pfad, std::ios::binary);
+    if (!f) return false;
+    std::stringstream ss;
+    ss << f.rdbuf();
+    inhalt = ss.str();
+    return true;
 }
 
-void erzeugen(const Options& o, const std::string& dbDir) {
-    Zufall z{o.seed};
-    const int64_t heute = heuteTage();
-    Db d(dbDir + "/" + o.schema + ".db");
-    d.exec("PRAGMA journal_mode=WAL");
-    d.exec("ATTACH DATABASE '" + dbDir + "/DVMASTER.db' AS DVMASTER");
-    const std::string ddl = std::string(DORVELIAN_SCHEMA_DIR) + "/sqlite/";
-    d.exec(lies(ddl + "schema.sql"));
-    d.exec(lies(ddl + "indexes.sql"));
-    d.exec(lies(ddl + "dvmaster.sql"));
-    d.exec("BEGIN");
-
-    // Central calendar: two years back and two years ahead.
-    auto bak = d.prepare("INSERT INTO DVMASTER.Dvm133Bak (BakDtm, BakJhr, BakMon, BakTag, BakWch, BakWtg, BakJtg) "
-                         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
-    for (int64_t t = heute - 730; t <= heute + 730; ++t) {
-        int64_t y;
-        unsigned m, dd;
-        db::jd::civilFromDays(t, y, m, dd);
-        int jtg = static_cast<int>(t - db::jd::daysFromCivil(y, 1, 1)) + 1;
-        d.run(bak, julian(t), static_cast<int>(y), static_cast<int>(m), static_cast<int>(dd), (jtg - 1) / 7 + 1,
-              wochentag(t), jtg);
+bool SkriptAusfuehren(Db& db, const std::string& ddl, const char* datei) {
+    std::string sql;
+    if (!DateiLesen(ddl + "/" + datei, sql) || sql.empty()) {
+        db.fehler = "cannot read " + ddl + "/" + datei;
+        return false;
     }
+    return db.exec(sql.c_str());
+}
 
-    // Plan groups, with their calendar; one own-calendar holiday each.
-    auto plg = d.prepare("INSERT INTO Dvm701Plg (PlgPlg, PlgTxt, PlgKal, PlgHzt, PlgSta, PlgErf, PlgQu2, PlgAr2, "
-                         "PlgRu2, PlgMe2, PlgOpt, PlgOpl) VALUES (?1, ?2, ?3, 1, 0, 'DEMO', 1, 1, 1, 0, 1, ?4)");
-    auto ka2 = d.prepare("INSERT INTO Dvm133Ka2 (Ka2Num, Ka2Dtm, Ka2Ttp, Ka2Ptp, Ka2Gwt) VALUES (?1, ?2, ?3, ?3, 1)");
-    auto pka = d.prepare("INSERT INTO Dvm755Pka (PkaPlg, PkaNum, PkaDtm, PkaTtp, PkaGwt) VALUES (?1, ?2, ?3, 'FT', 0)");
-    for (int p = 1; p <= o.plangroups; ++p) {
-        std::string name = "PG" + zahl(p, 2);
-        std::string kal = "K" + zahl(p, 1);
-        d.run(plg, name, "Demo plan group " + std::to_string(p), kal, (p - 1) % 3 + 1);
-        for (int64_t t = heute - 30; t <= heute + o.days + 400; ++t) d.run(ka2, kal, julian(t), tagesart(t));
-        d.run(pka, name, kal, julian(heute + 3));
-    }
+// ---- building the structure ---------------------------------------------------
 
-    // Working-time models, substitute models, cost rate.
-    d.exec("INSERT INTO Dvm140Azv VALUES ('TAG', " + std::to_string(julian(heute - 3650)) + ", NULL, 420, 900, 360, 1320, 480)");
-    d.exec("INSERT INTO Dvm140Azv VALUES ('NACHT', " + std::to_string(julian(heute - 3650)) + ", NULL, 1320, 300, 1260, 420, 480)");
-    d.exec("INSERT INTO Dvm140Azv VALUES ('FRUEH', " + std::to_string(julian(heute - 3650)) + ", NULL, 360, 840, 300, 900, 480)");
-    d.exec("INSERT INTO Dvm162Ers VALUES ('G1', 'TAG', 'NACHT'), ('G1', 'TAG', 'FRUEH'), ('G1', 'NACHT', 'TAG')");
-    d.exec("INSERT INTO Dvm708Pss VALUES ('KS1', " + std::to_string(julian(heute - 3650)) + ", NULL, 24.5), ('KS2', " +
-           std::to_string(julian(heute - 3650)) + ", NULL, NULL)");
+// Persons per workplace that fill the weekday targets five days a week, with
+// room for the day-to-day changes and a little spare.
+int PersonenBedarf(const Arbeitsplatz& a, int schichten) {
+    int summe = 0;
+    for (int s = 0; s < schichten; ++s) summe += a.ziel[kWT][s].sol;
+    return (summe + 2) * 7 / 5 + 2;
+}
 
-    auto bss = d.prepare("INSERT INTO Dvm720Bss (BssPlg, BssEso, BssEsa, BssTtp, BssVon, BssBis, BssBsz, BssTxt, BssSol, "
-                         "BssMax, BssMin, BssMwt, BssVtg, BssAtg, BssKgw, BssKmw, BssAsw) "
-                         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, 0, 0, 0, 0, 0, ?12)");
-    auto pgz = d.prepare("INSERT INTO Dvm712Pgz VALUES (?1, ?2, ?3, ?4, 11)");
-    auto qea = d.prepare("INSERT INTO Dvm717Qea VALUES (?1, ?2)");
-    auto pbv = d.prepare("INSERT INTO Dvm710Pbv VALUES (?1, ?2, NULL, ?3, ?4, ?5, ?6, ?7)");
-    auto qzp = d.prepare("INSERT INTO Dvm716Qzp VALUES (?1, ?2, ?3, NULL)");
-    auto ztg = d.prepare("INSERT INTO Dvm329Ztg VALUES (?1, ?2, ?3, 'KST100', 'G1')");
-    auto bsm = d.prepare("INSERT INTO Dvm725Bsm (BsmBdt, BsmEso, BsmEsa, BsmSzv, BsmSzb, BsmBsz, BsmJhr, BsmMon, BsmTag, "
-                         "BsmTtp, BsmSol, BsmMin, BsmMax, BsmPlg, BsmAsw, BsmErf, BsmKos, BsmKo2) "
-                         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, 'DEMO', 0, 0)");
-    auto bdp = d.prepare("INSERT INTO Dvm730Bdp (BdpPnr, BdpBdt, BdpEso, BdpEsa, BdpSzv, BdpSzb, BdpBsz, BdpTtp, BdpZtv, "
-                         "BdpZtb, BdpKst, BdpFc1, BdpPlg, BdpAsw, BdpAwp, BdpSts, BdpSta, BdpErf, BdpAzt, BdpRnd, BdpAkt, "
-                         "BdpBnr, BdpPau, BdpKos) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, 'KST100', ?11, ?12, ?13, "
-                         "?14, ' ', 0, 'DEMO', ?15, ?16, ?17, ?18, 30, ?19)");
-
-    const double gueltigAb = julian(heute - 365);
-    for (int p = 1; p <= o.plangroups; ++p) {
-        const std::string pg = "PG" + zahl(p, 2);
-        for (int e = 1; e <= o.units; ++e) {
-            const std::string eso = "E" + zahl(p, 1) + zahl(e, 2);
-            for (int a = 1; a <= o.workplaces; ++a) {
-                const std::string esa = "A" + zahl(p, 1) + zahl(e, 2) + zahl(a, 1);
-                const std::string qual = "Q" + zahl(e, 2) + zahl(a, 1);
-                d.run(qea, esa, qual);
-                d.run(pgz, pg, eso, esa, z.bis(4) == 0 ? 8 : 10);
-                for (int s = 0; s < o.slots; ++s) {
-                    const Schicht& sch = kSchichten[s];
-                    for (const char* ttp : {"WT", "SA", "SO", "FT"}) {
-                        int sol = std::strcmp(ttp, "WT") == 0 ? sch.sollWerktag : sch.sollWochenende;
-                        d.run(bss, pg, eso, esa, ttp, sch.von, sch.bis, sch.code, std::string("Schicht ") + sch.code,
-                              sol, sol + 1, sol - 1, sch.asw);
+void StrukturBauen(const Optionen& o, Zufall& z, Plan& p) {
+    char buf[32];
+    for (int g = 0; g < o.plangruppen; ++g) {
+        Plangruppe pg;
+        std::snprintf(buf, sizeof buf, "PG%02d", g + 1);
+        pg.plg = buf;
+        pg.kalender = g % 2 + 1;
+        // Levels go round PLG, ESA, ESO, so that two plan groups already show
+        // the widest and the narrowest search.
+        static const int kStufe[3] = {1, 3, 2};
+        pg.opl = kStufe[g % 3];
+        // Horizon in weeks: the run's period from today reaches the last plan day.
+        const int wtg = Wochentag(p.heute);
+        const int noetig = o.tage - 1 - 7 + wtg;
+        pg.hzt = noetig > 0 ? (noetig + 6) / 7 : 0;
+        for (int e = 0; e < o.einheiten; ++e) {
+            const int ei = static_cast<int>(p.einheitCode.size());
+            std::snprintf(buf, sizeof buf, "E%03d", ei + 1);
+            p.einheitCode.push_back(buf);
+            p.einheitPlaetze.emplace_back();
+            pg.einheiten.push_back(ei);
+            for (int w = 0; w < o.arbeitsplaetze; ++w) {
+                Arbeitsplatz a;
+                a.plg = g;
+                a.einheit = ei;
+                a.nr = w;
+                a.eso = p.einheitCode[static_cast<std::size_t>(ei)];
+                std::snprintf(buf, sizeof buf, "A%04d", static_cast<int>(p.platz.size()) + 1);
+                a.esa = buf;
+                a.azk = (e % 3 == 2) ? 10 : 8;
+                // Qualifications the workplace lists: the first workplace of a
+                // unit always lists one, others none, one or two.
+                int anzQ = w == 0 ? 1 + z.unter(2) : z.unter(3);
+                while (static_cast<int>(a.qualis.size()) < anzQ) {
+                    int q = z.unter(kAnzQualifikation);
+                    if (std::find(a.qualis.begin(), a.qualis.end(), q) == a.qualis.end()) a.qualis.push_back(q);
+                }
+                std::sort(a.qualis.begin(), a.qualis.end());
+                const int mehr = z.unter(2);
+                for (int t = 0; t < 3; ++t) {
+                    for (int s = 0; s < 3; ++s) {
+                        Ziel& zl = a.ziel[t][s];
+                        zl.sol = kGrundSoll[t][s] + (t == kWT && s != kN ? mehr : 0);
+                        zl.min = zl.sol >= 2 ? zl.sol - 1 : zl.sol;
+                        zl.max = zl.sol + 1;
                     }
                 }
-                // Persons of the workplace: assignment, qualification, working time.
-                std::vector<std::string> personen;
-                std::vector<int> art;
-                for (int k = 1; k <= o.persons; ++k) {
-                    std::string pnr = "P" + zahl(p, 1) + zahl(e, 2) + zahl(a, 1) + zahl(k, 2);
-                    int awp = k % 11 == 0 ? 3 : (k % 3 == 0 ? 2 : 1);
-                    personen.push_back(pnr);
-                    art.push_back(awp);
-                    d.run(pbv, pnr, gueltigAb, k % 2 + 1, eso, esa, awp, k % 5 == 0 ? "KS2" : "KS1");
-                    // Most hold their workplace's qualification; some only a neighbour's.
-                    d.run(qzp, pnr, z.bis(6) == 0 ? "Q" + zahl(e % o.units + 1, 2) + zahl(a, 1) : qual, gueltigAb);
-                    for (int64_t t = heute - 1; t <= heute + o.days; ++t)
-                        if (z.bis(20) != 0) d.run(ztg, pnr, julian(t), k % 4 == 0 ? "NACHT" : "TAG");
-                }
+                p.einheitPlaetze[static_cast<std::size_t>(ei)].push_back(static_cast<int>(p.platz.size()));
+                p.platz.push_back(a);
+            }
+        }
+        p.plg.push_back(pg);
+    }
 
-                // Deployments: around the target, so that some slots are short
-                // and others over; each person works at most one slot a day.
-                for (int64_t t = heute - 1; t <= heute + o.days; ++t) {
-                    const std::string ttp = t == heute + 3 ? "FT" : tagesart(t);
-                    int64_t y;
-                    unsigned m, dd;
-                    db::jd::civilFromDays(t, y, m, dd);
-                    int naechste = z.bis(o.persons);
-                    int frei = o.persons;
-                    for (int s = 0; s < o.slots; ++s) {
-                        const Schicht& sch = kSchichten[s];
-                        int sol = ttp == "WT" ? sch.sollWerktag : sch.sollWochenende;
-                        d.run(bsm, julian(t), eso, esa, sch.von, sch.bis, sch.code, static_cast<int>(y),
-                              static_cast<int>(m), static_cast<int>(dd), ttp, sol, sol - 1, sol + 1, pg, sch.asw);
-                        int anzahl = std::max(0, sol + z.bis(5) - 2);
-                        anzahl = std::min(anzahl, frei);
-                        frei -= anzahl;
-                        for (int r = 1; r <= anzahl; ++r) {
-                            int k = naechste;
-                            naechste = (naechste + 1) % o.persons;
-                            int ztb = sch.bis;
-                            if (z.bis(12) == 0) ztb = (sch.bis + 1380) % 1440;  // leaves an hour early
-                            const char* fc1 = z.bis(15) == 0 ? "SL " : "   ";
-                            int akt = z.bis(30) == 0 ? 9999 : 1;
-                            d.run(bdp, personen[static_cast<std::size_t>(k)], julian(t), eso, esa, sch.von, sch.bis,
-                                  sch.code, ttp, sch.von, ztb, fc1, pg, sch.asw, art[static_cast<std::size_t>(k)], 480,
-                                  r, akt, r, 190.0 + z.bis(40));
-                        }
-                    }
+    for (std::size_t ai = 0; ai < p.platz.size(); ++ai) {
+        Arbeitsplatz& a = p.platz[ai];
+        a.ersterPerson = static_cast<int>(p.person.size());
+        a.anzPersonen = o.personen > 0 ? o.personen : PersonenBedarf(a, o.schichten);
+        for (int k = 0; k < a.anzPersonen; ++k) {
+            Person pe;
+            std::snprintf(buf, sizeof buf, "P%06d", static_cast<int>(p.person.size()) + 1);
+            pe.pnr = buf;
+            pe.platz = static_cast<int>(ai);
+            pe.eintritt = p.heute - 180 - z.unter(3400);
+            // Every second workplace has a new hire in induction, who works
+            // beside the counted staff.
+            if (k == a.anzPersonen - 1 && ai % 2 == 0 && a.anzPersonen >= 4) {
+                pe.einarbeitung = true;
+                pe.eintritt = p.heute - 20 - z.unter(60);
+            }
+            const int r = z.unter(100);
+            pe.awp = r < 70 ? 1 : (r < 95 ? 2 : 3);
+            pe.zrm = z.chance(0.2) ? 2 : 1;
+            pe.teilzeit = !pe.einarbeitung && pe.awp == 2 && z.chance(0.4);
+            pe.entgelt = z.unter(kAnzEntgelt);
+            p.person.push_back(pe);
+        }
+    }
+}
+
+// ---- writing the reference data ------------------------------------------------
+
+bool KalenderSchreiben(Db& db, const Plan& p) {
+    Einfuegen bak(db,
+                  "insert into DVMASTER.Dvm133Bak (BakDtm,BakJhr,BakMon,BakTag,BakWch,BakWtg,BakJtg) "
+                  "values (?,?,?,?,?,?,?)");
+    Einfuegen ka2(db, "insert into Dvm133Ka2 (Ka2Num,Ka2Dtm,Ka2Ttp,Ka2Ptp,Ka2Gwt) values (?,?,?,?,?)");
+    const int64_t von = p.heute - 730, bis = p.heute + 730;
+    for (int64_t t = von; t <= bis; ++t) {
+        Datum d = Zivil(t);
+        int woche = 0, wj = 0;
+        IsoWoche(t, woche, wj);
+        if (!bak.r(Julian(t)).i(d.jahr).i(d.monat).i(d.tag).i(woche).i(Wochentag(t)).i(Jahrestag(t)).los())
+            return false;
+        for (int k = 1; k <= 2; ++k) {
+            Tagtyp tt = TagtypVon(k, t);
+            char num[8];
+            std::snprintf(num, sizeof num, "%03d", k);
+            const bool ft = Feiertag(k, t);
+            if (!ka2.t(num).r(Julian(t)).t(kTagtypText[tt]).t(ft ? "FT" : kTagtypText[tt]).i(ft ? 3 : tt + 1).los())
+                return false;
+        }
+    }
+    return true;
+}
+
+bool PlangruppenSchreiben(Db& db, const Plan& p) {
+    Einfuegen plg(db,
+                  "insert into Dvm701Plg (PlgPlg,PlgTxt,PlgKal,PlgHzt,PlgSta,PlgDat,PlgErf,PlgPdt,PlgPlr,"
+                  "PlgPgm,PlgUsr,PlgBeg,PlgFts,"
+                  "PlgQu1,PlgAr1,PlgRu1,PlgMe1,PlgAm1,PlgRe1,PlgQu2,PlgAr2,PlgRu2,PlgMe2,PlgAm2,PlgRe2,"
+                  "PlgQu3,PlgAr3,PlgRu3,PlgMe3,PlgAm3,PlgRe3,PlgOpt,PlgOpl) "
+                  "values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    Einfuegen pka(db, "insert into Dvm755Pka (PkaPlg,PkaNum,PkaDtm,PkaTtp,PkaGwt) values (?,?,?,?,?)");
+    const double geaendert = Julian(p.heute - 1) + 0.5;  // yesterday noon
+    for (std::size_t g = 0; g < p.plg.size(); ++g) {
+        const Plangruppe& pg = p.plg[g];
+        char kal[8], txt[64];
+        std::snprintf(kal, sizeof kal, "%03d", pg.kalender);
+        std::snprintf(txt, sizeof txt, "Plangruppe %s %s", kPlgName[g % 7], pg.plg.c_str() + 2);
+        // Rule switches of level 2: all on in the first plan group, one of
+        // the four off in each of the others.
+        int s2[4] = {1, 1, 1, 1};
+        if (g > 0) s2[(g - 1) % 4] = 0;
+        plg.t(pg.plg).t(txt).t(kal).i(pg.hzt).i(0).r(geaendert).t(kErfasser).r(geaendert).t(kErfasser);
+        plg.null().null().null().i(0);
+        plg.i(1).i(1).i(1).i(1).i(0).i(0);
+        plg.i(s2[0]).i(s2[1]).i(s2[2]).i(s2[3]).i(0).i(0);
+        plg.i(1).i(0).i(0).i(1).i(0).i(0);
+        plg.i(1).i(pg.opl);
+        if (!plg.los()) return false;
+
+        // The plan group's own calendar: the public holidays of the year
+        // around today, and a works holiday of its own.
+        for (int64_t t = p.heute - 182; t <= p.heute + 182; ++t) {
+            const bool betrieb = t == p.heute + 9 + static_cast<int64_t>(g);
+            if (!Feiertag(pg.kalender, t) && !betrieb) continue;
+            if (!pka.t(pg.plg).t(kal).r(Julian(t)).t(betrieb ? "BF" : "FT").i(1).los()) return false;
+        }
+    }
+    return true;
+}
+
+bool ModelleSchreiben(Db& db, const Plan& p) {
+    Einfuegen azv(db,
+                  "insert into Dvm140Azv (AzvNum,AzvGvo,AzvGbi,AzvKev,AzvKeb,AzvGlv,AzvGlb,AzvSol) "
+                  "values (?,?,?,?,?,?,?,?)");
+    const Datum d = Zivil(p.heute);
+    const int64_t neu = db::jd::daysFromCivil(d.jahr - 2, 1, 1);
+    const int64_t alt = db::jd::daysFromCivil(2015, 1, 1);
+    struct Modell {
+        const char* num;
+        int kev, keb, glv, glb, sol;
+    } modelle[] = {{"F8", 360, 840, 300, 900, 480},      {"S8", 840, 1320, 780, 1380, 480},
+                   {"N8", 1320, 360, 1260, 420, 480},    {kTeilzeitModell, 360, 600, 330, 720, 240},
+                   {kFreiModell, 0, 0, 0, 0, 0}};
+    for (const Modell& m : modelle) {
+        // The shift models had shorter breaks in an earlier version, which ended
+        // when the current one began.
+        if (m.sol == 480 &&
+            !azv.t(m.num).r(Julian(alt)).r(Julian(neu - 1)).i(m.kev - 15).i(m.keb - 15).i(m.glv).i(m.glb).i(m.sol).los())
+            return false;
+        if (!azv.t(m.num).r(Julian(neu)).null().i(m.kev).i(m.keb).i(m.glv).i(m.glb).i(m.sol).los()) return false;
+    }
+    Einfuegen ers(db, "insert into Dvm162Ers (ErsAgr,ErsAzt,ErsAze) values (?,?,?)");
+    const char* const paare[][3] = {{"SCH", "F8", "S8"},   {"SCH", "S8", "F8"},   {"SCH", "S8", "N8"},
+                                    {"SCH", "N8", "S8"},   {"SCH", kFreiModell, "F8"}, {"SCH", kFreiModell, "S8"},
+                                    {"SCH", kFreiModell, "N8"}, {"TZ", kTeilzeitModell, "F8"},
+                                    {"TZ", kFreiModell, kTeilzeitModell}};
+    for (const auto& e : paare)
+        if (!ers.t(e[0]).t(e[1]).t(e[2]).los()) return false;
+
+    Einfuegen pss(db, "insert into Dvm708Pss (PssKss,PssGvo,PssGbi,PssWrt) values (?,?,?,?)");
+    const int64_t jahr = db::jd::daysFromCivil(d.jahr, 1, 1);
+    const int64_t vorjahr = db::jd::daysFromCivil(d.jahr - 1, 1, 1);
+    for (int g = 0; g < kAnzEntgelt; ++g) {
+        char kss[8];
+        std::snprintf(kss, sizeof kss, "E%02d", g + 5);
+        const double satz = Stundensatz(g);
+        if (!pss.t(kss).r(Julian(vorjahr)).r(Julian(jahr - 1)).r(std::round(satz / 1.035 * 100) / 100).los())
+            return false;
+        if (!pss.t(kss).r(Julian(jahr)).null().r(satz).los()) return false;
+    }
+    return true;
+}
+
+bool PersonenSchreiben(Db& db, Zufall& z, const Plan& p) {
+    Einfuegen pgz(db, "insert into Dvm712Pgz (PgzPlg,PgzEso,PgzEsa,PgzAzk,PgzRzk) values (?,?,?,?,?)");
+    Einfuegen qea(db, "insert into Dvm717Qea (QeaEsa,QeaQfk) values (?,?)");
+    Einfuegen bss(db,
+                  "insert into Dvm720Bss (BssPlg,BssEso,BssEsa,BssTtp,BssVon,BssBis,BssBsz,BssTxt,BssSol,"
+                  "BssMax,BssMin,BssMwt,BssVtg,BssAtg,BssKgw,BssKmw,BssAsw) "
+                  "values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    for (const Arbeitsplatz& a : p.platz) {
+        const std::string& plg = p.plg[static_cast<std::size_t>(a.plg)].plg;
+        if (!pgz.t(plg).t(a.eso).t(a.esa).i(a.azk).i(11).los()) return false;
+        for (int q : a.qualis)
+            if (!qea.t(a.esa).t(kQualifikation[q]).los()) return false;
+        for (int t = 0; t < 3; ++t) {
+            for (int s = 0; s < 3; ++s) {
+                const Schicht& sc = kSchicht[s];
+                const Ziel& zl = a.ziel[t][s];
+                if (!bss.t(plg).t(a.eso).t(a.esa).t(kTagtypText[t]).i(sc.von).i(sc.bis).t(sc.bsz).t(sc.text)
+                         .i(zl.sol).i(zl.max).i(zl.min).r(0.0).i(0).i(0).i(0).i(0).i(sc.asw).los())
+                    return false;
+            }
+        }
+    }
+
+    Einfuegen pbv(db,
+                  "insert into Dvm710Pbv (PbvPnr,PbvGvo,PbvGbi,PbvZrm,PbvEso,PbvEsa,PbvAwp,PbvSst) "
+                  "values (?,?,?,?,?,?,?,?)");
+    Einfuegen qzp(db, "insert into Dvm716Qzp (QzpPnr,QzpQfk,QzpVon,QzpBis) values (?,?,?,?)");
+    for (const Person& pe : p.person) {
+        const Arbeitsplatz& a = p.platz[static_cast<std::size_t>(pe.platz)];
+        char sst[8];
+        std::snprintf(sst, sizeof sst, "E%02d", pe.entgelt + 5);
+        int64_t gvo = pe.eintritt;
+        // Some persons came from another workplace of their unit; that
+        // assignment ended the day before the current one began.
+        const std::vector<int>& nachbarn = p.einheitPlaetze[static_cast<std::size_t>(a.einheit)];
+        if (!pe.einarbeitung && nachbarn.size() > 1 && z.chance(0.1)) {
+            const int64_t wechsel = pe.eintritt + 1 + z.unter(static_cast<int>(p.heute - pe.eintritt - 1));
+            const Arbeitsplatz& vorher = p.platz[static_cast<std::size_t>(nachbarn[(static_cast<std::size_t>(a.nr) + 1) % nachbarn.size()])];
+            if (!pbv.t(pe.pnr).r(Julian(pe.eintritt)).r(Julian(wechsel - 1)).i(pe.zrm).t(vorher.eso).t(vorher.esa)
+                     .i(pe.awp).t(sst).los())
+                return false;
+            gvo = wechsel;
+        }
+        if (!pbv.t(pe.pnr).r(Julian(gvo)).null().i(pe.zrm).t(a.eso).t(a.esa).i(pe.awp).t(sst).los()) return false;
+
+        // The workplace's own qualifications, now and then one of them
+        // lapsed, and sometimes one more.
+        std::vector<int> held = a.qualis;
+        if (z.chance(0.3)) {
+            int q = z.unter(kAnzQualifikation);
+            if (std::find(held.begin(), held.end(), q) == held.end()) held.push_back(q);
+        }
+        for (int q : held) {
+            const bool abgelaufen = z.chance(0.08);
+            const int64_t bis = p.heute - 1 - z.unter(200);
+            if (abgelaufen && bis > pe.eintritt) {
+                if (!qzp.t(pe.pnr).t(kQualifikation[q]).r(Julian(pe.eintritt)).r(Julian(bis)).los()) return false;
+            } else if (!qzp.t(pe.pnr).t(kQualifikation[q]).r(Julian(pe.eintritt)).null().los()) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// ---- deployments and the staffing matrix ------------------------------------------
+
+struct Einsatz {
+    int person;  // -1 = placeholder record
+    int schicht;
+    char sts = ' ';
+    const char* fc1 = "   ";
+    const char* fc3 = "   ";
+    bool inaktiv = false;
+};
+
+class Plansatz {
+public:
+    explicit Plansatz(Db& db)
+        : bdp_(db,
+               "insert into Dvm730Bdp (BdpPnr,BdpBdt,BdpEso,BdpEsa,BdpSzv,BdpSzb,BdpBsz,BdpJhr,BdpMon,BdpWoc,"
+               "BdpJwc,BdpTtp,BdpTag,BdpZtv,BdpZtb,BdpKst,BdpFc1,BdpFc2,BdpFc3,BdpOso,BdpOsa,BdpOsv,BdpOsb,"
+               "BdpOsz,BdpOsw,BdpPlg,BdpAsw,BdpAwp,BdpSts,BdpFnr,BdpSta,BdpDat,BdpTxt,BdpErf,BdpAzt,BdpId1,"
+               "BdpId2,BdpId3,BdpId4,BdpId5,BdpId6,BdpId7,BdpId8,BdpRnd,BdpAkt,BdpBnr,BdpPau,BdpBzt,BdpKos) "
+               "values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,"
+               "?,?,?,?,?)"),
+          bsm_(db,
+               "insert into Dvm725Bsm (BsmBdt,BsmEso,BsmEsa,BsmSzv,BsmSzb,BsmBsz,BsmJhr,BsmMon,BsmWoc,BsmJwc,"
+               "BsmTag,BsmTtp,BsmSol,BsmMin,BsmMax,BsmIst,BsmPlg,BsmHtg,BsmHtv,BsmHtn,BsmKng,BsmFkt,BsmAsw,"
+               "BsmSta,BsmDat,BsmErf,BsmKor,BsmKos,BsmKo2,BsmOva,BsmOve) "
+               "values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+          ztg_(db, "insert into Dvm329Ztg (ZtgPnr,ZtgVon,ZtgAzt,ZtgKst,ZtgAgr) values (?,?,?,?,?)") {}
+
+    Einfuegen bdp_, bsm_, ztg_;
+    long anzBdp = 0, anzBsm = 0, anzZtg = 0;
+};
+
+struct Tagesdaten {
+    int64_t t;
+    Tagtyp tt;
+    Datum d;
+    int woche, wochenjahr;
+};
+
+std::string Kostenstelle(const Arbeitsplatz& a) { return "K-" + a.esa; }
+
+bool EinsatzSchreiben(Plansatz& ps, const Plan& p, Person* pe, const Arbeitsplatz& a, const Tagesdaten& td,
+                      const Einsatz& e, int rnd) {
+    const Schicht& sc = kSchicht[e.schicht];
+    const std::string& plg = p.plg[static_cast<std::size_t>(a.plg)].plg;
+    int ztv = sc.von, ztb = sc.bis, azt = 450, pau = 30;
+    if (pe && pe->teilzeit) {
+        ztv = kTeilzeitVon;
+        ztb = kTeilzeitBis;
+        azt = 240;
+        pau = 0;
+    }
+    double kos = 0.0;
+    std::string pnr;
+    int awp = 0, bnr = 0;
+    if (pe) {
+        pnr = pe->pnr;
+        awp = pe->awp;
+        bnr = ++pe->satznr;
+        // Hourly rate with the surcharges for nights and Sundays or holidays.
+        double faktor = 1.0 + (e.schicht == kN ? 0.25 : 0.0) + (td.tt == kSO ? 0.5 : 0.0);
+        kos = std::round(Stundensatz(pe->entgelt) * azt / 60.0 * faktor * 100.0) / 100.0;
+    } else {
+        // Placeholder for a slot that could not be filled.
+        pnr = "D" + a.esa;
+        azt = 0;
+        pau = 0;
+    }
+    const double geaendert = Julian(p.heute - 1) + 0.75;
+    Einfuegen& b = ps.bdp_;
+    b.t(pnr).r(Julian(td.t)).t(a.eso).t(a.esa).i(sc.von).i(sc.bis).t(sc.bsz).i(td.d.jahr).i(td.d.monat).i(td.woche)
+        .i(td.wochenjahr * 100 + td.woche).t(kTagtypText[td.tt]).i(td.d.tag).i(ztv).i(ztb).t(Kostenstelle(a))
+        .t(e.fc1).t("   ").t(e.fc3).t(a.eso).t(a.esa).i(sc.von).i(sc.bis).t(sc.bsz).i(sc.asw).t(plg).i(sc.asw)
+        .i(awp).t(std::string(1, e.sts)).i(0).i(0).r(geaendert).null().t(kErfasser).i(azt)
+        .i(td.tt == kSO ? 1 : 0).i(e.schicht == kN ? 1 : 0).i(0).i(0).i(0).i(0).i(0).i(0)
+        .i(rnd).i(e.inaktiv ? 9999 : sc.von).i(bnr).i(pau).i(azt + pau).r(kos);
+    if (!b.los()) return false;
+    ++ps.anzBdp;
+    return true;
+}
+
+// Staffing of one plan group on one day: start at the targets, then move
+// persons between slots of the same kind so that understaffed and
+// overstaffed slots stand side by side within a workplace, within a unit and
+// across units.
+void BesetzungPlanen(const Plan& p, const Plangruppe& pg, const Optionen& o, const Tagesdaten& td, int tagNr,
+                     Zufall& z, std::vector<std::vector<int>>& soll) {
+    std::vector<int> plaetze;
+    for (int e : pg.einheiten)
+        for (int a : p.einheitPlaetze[static_cast<std::size_t>(e)]) plaetze.push_back(a);
+    soll.assign(p.platz.size(), std::vector<int>());
+    for (int a : plaetze) {
+        soll[static_cast<std::size_t>(a)].resize(3, 0);
+        for (int s = 0; s < o.schichten; ++s)
+            soll[static_cast<std::size_t>(a)][static_cast<std::size_t>(s)] = p.platz[static_cast<std::size_t>(a)].ziel[td.tt][s].sol;
+    }
+    auto add = [&](int a, int s, int n) {
+        int& v = soll[static_cast<std::size_t>(a)][static_cast<std::size_t>(s)];
+        v = std::max(0, v + n);
+    };
+    const int nS = o.schichten;
+    // A slot of the night kind exists only with three slots; otherwise both
+    // partners of a shift between workplaces are day slots.
+    const int andereArt = nS == 3 ? kN : (nS == 2 ? kS : kF);
+    const auto& ersteEinheit = p.einheitPlaetze[static_cast<std::size_t>(pg.einheiten[0])];
+
+    if (tagNr == 0) {
+        // Today every scope has one case of its own.
+        if (nS >= 2) {  // within a workplace: early over, late short
+            add(ersteEinheit[0], kF, +1);
+            add(ersteEinheit[0], kS, -1);
+        }
+        if (ersteEinheit.size() >= 2) {  // within a unit
+            add(ersteEinheit[0], andereArt, -1);
+            add(ersteEinheit[1], nS == 2 ? kF : andereArt, +1);
+        }
+        if (pg.einheiten.size() >= 2) {  // across units
+            const auto& zweite = p.einheitPlaetze[static_cast<std::size_t>(pg.einheiten[1])];
+            add(zweite[0], andereArt, -1);
+            add(ersteEinheit.back(), andereArt, +1);
+        }
+        return;
+    }
+    for (int a : plaetze) {
+        if (nS >= 2 && z.chance(0.3)) {
+            const int k = 1 + z.unter(2);
+            const bool frueh = z.chance(0.5);
+            add(a, frueh ? kF : kS, +k);
+            add(a, frueh ? kS : kF, -k);
+        }
+    }
+    for (int e : pg.einheiten) {
+        const auto& ap = p.einheitPlaetze[static_cast<std::size_t>(e)];
+        if (ap.size() >= 2 && z.chance(0.3)) {
+            const int s = z.unter(nS);
+            const int i = z.unter(static_cast<int>(ap.size()));
+            const int j = (i + 1 + z.unter(static_cast<int>(ap.size()) - 1)) % static_cast<int>(ap.size());
+            add(ap[static_cast<std::size_t>(i)], s, +1);
+            add(ap[static_cast<std::size_t>(j)], s, -1);
+        }
+    }
+    if (pg.einheiten.size() >= 2 && z.chance(0.5)) {
+        const int n = static_cast<int>(pg.einheiten.size());
+        const int s = z.unter(nS);
+        const int i = z.unter(n);
+        const int j = (i + 1 + z.unter(n - 1)) % n;
+        const auto& ai = p.einheitPlaetze[static_cast<std::size_t>(pg.einheiten[static_cast<std::size_t>(i)])];
+        const auto& aj = p.einheitPlaetze[static_cast<std::size_t>(pg.einheiten[static_cast<std::size_t>(j)])];
+        add(ai[static_cast<std::size_t>(z.unter(static_cast<int>(ai.size())))], s, +1);
+        add(aj[static_cast<std::size_t>(z.unter(static_cast<int>(aj.size())))], s, -1);
+    }
+    for (int a : plaetze)
+        for (int s = 0; s < nS; ++s)
+            if (z.chance(0.08)) add(a, s, z.chance(0.5) ? +1 : -1);
+}
+
+// Chooses the persons of one workplace for one day and writes their
+// deployments and working-time entries.
+bool TagBesetzen(Plansatz& ps, Plan& p, const Optionen& o, const Arbeitsplatz& a, const Tagesdaten& td,
+                 const std::vector<int>& soll, Zufall& z) {
+    const int erster = a.ersterPerson, anz = a.anzPersonen;
+    std::vector<int> heute(static_cast<std::size_t>(anz), -1);  // slot of today per person
+    std::vector<Einsatz> einsaetze;
+    std::vector<int> besetzt(3, 0);
+    std::vector<int> los(static_cast<std::size_t>(anz));
+    for (int& l : los) l = z.unter(1000);
+
+    // The night first, then late, then early: the slots whose persons are
+    // most bound by yesterday's slot are filled while the choice is widest.
+    static const int kReihe[3] = {kN, kS, kF};
+    for (int r = 0; r < 3; ++r) {
+        const int s = kReihe[r];
+        if (s >= o.schichten) continue;
+        const int bedarf = soll[static_cast<std::size_t>(s)];
+        for (int strikt = 1; strikt >= 0 && besetzt[static_cast<std::size_t>(s)] < bedarf; --strikt) {
+            std::vector<std::pair<int, int>> kandidaten;  // key, person
+            for (int k = 0; k < anz; ++k) {
+                const Person& pe = p.person[static_cast<std::size_t>(erster + k)];
+                if (heute[static_cast<std::size_t>(k)] >= 0 || pe.einarbeitung) continue;
+                if (pe.teilzeit && s != kF) continue;
+                const int maxFolge = pe.teilzeit ? 3 : 5;
+                if (strikt) {
+                    if (pe.folge >= maxFolge || !RuheOk(pe.gestern, s)) continue;
+                } else if (pe.folge >= maxFolge + 1) {
+                    continue;
+                }
+                const int key = pe.gearbeitet * 1000 + (pe.gestern == s ? 0 : 1500) + los[static_cast<std::size_t>(k)];
+                kandidaten.emplace_back(key, k);
+            }
+            std::sort(kandidaten.begin(), kandidaten.end());
+            for (const auto& kd : kandidaten) {
+                if (besetzt[static_cast<std::size_t>(s)] >= bedarf) break;
+                heute[static_cast<std::size_t>(kd.second)] = s;
+                ++besetzt[static_cast<std::size_t>(s)];
+                Einsatz e;
+                e.person = erster + kd.second;
+                e.schicht = s;
+                einsaetze.push_back(e);
+            }
+        }
+    }
+    // Shift leads (function code 3) in well staffed slots, a few records
+    // already changed by a planner ('U', 'M'); none of them is movable.
+    std::vector<bool> leitung(3, false);
+    for (Einsatz& e : einsaetze) {
+        if (!leitung[static_cast<std::size_t>(e.schicht)] && besetzt[static_cast<std::size_t>(e.schicht)] >= 3 &&
+            z.chance(0.15)) {
+            leitung[static_cast<std::size_t>(e.schicht)] = true;
+            e.fc3 = "SLT";
+            continue;
+        }
+        const int r = z.unter(100);
+        if (r < 2) e.sts = 'U';
+        else if (r < 3) e.sts = 'M';
+    }
+    // The new hire works the early slot beside the counted staff.
+    for (int k = 0; k < anz; ++k) {
+        const Person& pe = p.person[static_cast<std::size_t>(erster + k)];
+        if (!pe.einarbeitung || pe.folge >= 5) continue;
+        heute[static_cast<std::size_t>(k)] = kF;
+        Einsatz e;
+        e.person = erster + k;
+        e.schicht = kF;
+        e.fc1 = "EIN";
+        einsaetze.push_back(e);
+    }
+
+    std::vector<int> rnd(3, 0);
+    for (const Einsatz& e : einsaetze) {
+        Person& pe = p.person[static_cast<std::size_t>(e.person)];
+        if (!EinsatzSchreiben(ps, p, &pe, a, td, e, ++rnd[static_cast<std::size_t>(e.schicht)])) return false;
+        // Now and then the person was planned into another slot first; that
+        // record was set inactive when the plan changed.
+        if (o.schichten >= 2 && e.fc1[0] == ' ' && z.chance(0.03)) {
+            Einsatz alt = e;
+            alt.schicht = (e.schicht + 1 + z.unter(o.schichten - 1)) % o.schichten;
+            alt.sts = 'O';
+            alt.inaktiv = true;
+            if (!EinsatzSchreiben(ps, p, &pe, a, td, alt, 0)) return false;
+        }
+    }
+    // Placeholders for open positions in some short slots.
+    for (int s = 0; s < o.schichten; ++s) {
+        if (besetzt[static_cast<std::size_t>(s)] < a.ziel[td.tt][s].sol && z.chance(0.5)) {
+            Einsatz e;
+            e.person = -1;
+            e.schicht = s;
+            e.sts = 'D';
+            if (!EinsatzSchreiben(ps, p, nullptr, a, td, e, 99)) return false;
+        }
+    }
+
+    // Working-time entries of every person of the workplace, and the
+    // scheduling state for the next day.
+    for (int k = 0; k < anz; ++k) {
+        Person& pe = p.person[static_cast<std::size_t>(erster + k)];
+        const int s = heute[static_cast<std::size_t>(k)];
+        const char* modell = s < 0 ? kFreiModell : (pe.teilzeit ? kTeilzeitModell : kSchicht[s].modell);
+        if (!ps.ztg_.t(pe.pnr).r(Julian(td.t)).t(modell).t(Kostenstelle(a)).t(pe.teilzeit ? "TZ" : "SCH").los())
+            return false;
+        ++ps.anzZtg;
+        if (s < 0) {
+            pe.folge = 0;
+        } else {
+            ++pe.folge;
+            ++pe.gearbeitet;
+        }
+        pe.gestern = s;
+    }
+    return true;
+}
+
+bool MatrixZeilenSchreiben(Plansatz& ps, const Plan& p, const Optionen& o, const Arbeitsplatz& a,
+                           const Tagesdaten& td) {
+    const std::string& plg = p.plg[static_cast<std::size_t>(a.plg)].plg;
+    for (int s = 0; s < o.schichten; ++s) {
+        const Schicht& sc = kSchicht[s];
+        const Ziel& zl = a.ziel[td.tt][s];
+        // Counts, costs and the deviation are filled by the recount.
+        Einfuegen& m = ps.bsm_;
+        m.r(Julian(td.t)).t(a.eso).t(a.esa).i(sc.von).i(sc.bis).t(sc.bsz).i(td.d.jahr).i(td.d.monat).i(td.woche)
+            .i(td.wochenjahr * 100 + td.woche).i(td.d.tag).t(kTagtypText[td.tt]).i(zl.sol).i(zl.min).i(zl.max)
+            .i(0).t(plg).i(0).i(0).i(0).i(0).i(0).i(sc.asw).i(0).r(Julian(p.heute - 1) + 0.75).t(kErfasser)
+            .i(0).r(0.0).r(0.0).i(0).i(0);
+        if (!m.los()) return false;
+        ++ps.anzBsm;
+    }
+    return true;
+}
+
+bool PlanSchreiben(Db& db, Zufall& z, Plan& p, const Optionen& o, Plansatz& ps) {
+    for (const Plangruppe& pg : p.plg) {
+        for (const Person& pe : p.person) (void)pe;
+        for (int tagNr = 0; tagNr < o.tage; ++tagNr) {
+            Tagesdaten td{};
+            td.t = p.heute + tagNr;
+            td.tt = TagtypVon(pg.kalender, td.t);
+            td.d = Zivil(td.t);
+            IsoWoche(td.t, td.woche, td.wochenjahr);
+            std::vector<std::vector<int>> soll;
+            BesetzungPlanen(p, pg, o, td, tagNr, z, soll);
+            for (int e : pg.einheiten) {
+                for (int ai : p.einheitPlaetze[static_cast<std::size_t>(e)]) {
+                    const Arbeitsplatz& a = p.platz[static_cast<std::size_t>(ai)];
+                    if (!TagBesetzen(ps, p, o, a, td, soll[static_cast<std::size_t>(ai)], z)) return false;
+                    if (!MatrixZeilenSchreiben(ps, p, o, a, td)) return false;
                 }
             }
         }
     }
-    d.exec("COMMIT");
+    (void)db;
+    return true;
 }
 
-// Recounts every matrix row with the program's own recount.
-void nachzaehlen(const Options& o, const std::string& dbDir) {
-    std::string service = "sqlite:" + dbDir;
-    if (dbConnect("demo", "demo", service.c_str(), o.schema.c_str()) != 0) fehler("cannot log on to " + service);
-    for (int p = 1; p <= o.plangroups; ++p) {
-        std::string pg = "PG" + zahl(p, 2);
-        std::vector<Dvm725Bsm> zeilen;
-        Dvm725Bsm z;
-        Bsm_PlgVonBis_Open(pg.c_str(), "19000101", "29991231");
-        while (Bsm_PlgVonBis_Read(z) == 0) zeilen.push_back(z);
-        Bsm_PlgVonBis_Close();
-        for (Dvm725Bsm& zeile : zeilen)
-            if (!Update_BsmSatz(zeile)) fehler("recount of a matrix row failed");
+// ---- the recount ------------------------------------------------------------
+
+// Counts every staffing-matrix row of the plan with the optimiser's own
+// recount. Returns the number of rows that could not be rewritten, or -1
+// when the logon failed.
+long MatrixNachzaehlen(const std::string& dbDir, const Optionen& o, const Plan& p, long& gezaehlt) {
+    gezaehlt = 0;
+    const std::string dienst = "sqlite:" + dbDir;
+    int32_t r = dbConnect(kLogin, kPasswort, dienst.c_str(), o.schema.c_str());
+    if (r != 0) {
+        std::fprintf(stderr, "dorvelian-demo: logon for the recount failed: RC %ld %s\n", static_cast<long>(r),
+                     db::lastErrorText().c_str());
+        return -1;
     }
+    const std::string von = Text8(p.heute), bis = Text8(p.heute + o.tage - 1);
+    long fehler = 0;
+    for (const Plangruppe& pg : p.plg) {
+        std::vector<Dvm725Bsm> zeilen;
+        Bsm_PlgVonBis_Open(pg.plg.c_str(), von.c_str(), bis.c_str());
+        Dvm725Bsm bsm;
+        while ((r = Bsm_PlgVonBis_Read(bsm)) == 0) zeilen.push_back(bsm);
+        Bsm_PlgVonBis_Close();
+        if (r != 1403) {
+            std::fprintf(stderr, "dorvelian-demo: reading the staffing matrix of %s failed: RC %ld %s\n",
+                         pg.plg.c_str(), static_cast<long>(r), db::lastErrorText().c_str());
+            ++fehler;
+            continue;
+        }
+        for (Dvm725Bsm& z : zeilen) {
+            if (Update_BsmSatz(z) != 1) ++fehler;
+            else ++gezaehlt;
+        }
+    }
+    db::disconnect();
+    return fehler;
 }
 
-void konfiguration(const Options& o, const std::string& pfad, const std::string& dbDir) {
+// ---- directory, configuration, command ------------------------------------------
+
+bool ShellSicher(const std::string& s) {
+    for (char c : s)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || std::strchr("/._-+,:=@%", c))) return false;
+    return !s.empty();
+}
+std::string Shell(const std::string& s) {
+    if (ShellSicher(s)) return s;
+    std::string o = "'";
+    for (char c : s) {
+        if (c == '\'') o += "'\\''";
+        else o += c;
+    }
+    return o + "'";
+}
+
+std::string ProgrammVerzeichnis() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return ".";
+    return exe.parent_path().string();
+}
+
+bool KonfigurationSchreiben(const std::string& pfad, const std::string& dienst, const std::string& schema) {
+    std::string inhalt;
+    const struct {
+        const char* key;
+        std::string wert;
+    } items[4] = {{"NET8", dienst}, {"SCHEMA", schema + "."}, {"LOGIN", kLogin}, {"PASS", kPasswort}};
+    for (int i = 0; i < 4; ++i) {
+        inhalt += "[dorvelian];dorvelian;\n";
+        inhalt += std::to_string(i + 1) + ";" + items[i].key + ";" + Wert_Verschluesseln(items[i].wert) + "\n";
+    }
     std::ofstream f(pfad, std::ios::binary | std::ios::trunc);
-    f << "[dorvelian];dorvelian;\n1;NET8;" << Wert_Verschluesseln("sqlite:" + dbDir) << "\n"
-      << "[dorvelian];dorvelian;\n2;SCHEMA;" << Wert_Verschluesseln(o.schema + ".") << "\n"
-      << "[dorvelian];dorvelian;\n3;LOGIN;" << Wert_Verschluesseln("demo") << "\n"
-      << "[dorvelian];dorvelian;\n4;PASS;" << Wert_Verschluesseln("demo") << "\n";
-    if (!f) fehler("cannot write " + pfad);
-    fs::permissions(pfad, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
+    if (!f) return false;
+    f << inhalt;
+    f.close();
+    return static_cast<bool>(f);
+}
+
+bool Zaehlen(Db& db, const char* sql, long& n) {
+    sqlite3_stmt* st = nullptr;
+    n = 0;
+    if (sqlite3_prepare_v2(db.h, sql, -1, &st, nullptr) != SQLITE_OK) return false;
+    if (sqlite3_step(st) == SQLITE_ROW) n = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    return true;
+}
+
+int Fehlschlag(const char* was, const std::string& warum) {
+    std::fprintf(stderr, "dorvelian-demo: %s: %s\n", was, warum.c_str());
+    return 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options o = lesen(argc, argv);
+    Optionen o;
+    int rc = OptionenLesen(argc, argv, o);
+    if (rc != 0) return rc;
+    const auto start = std::chrono::steady_clock::now();
+
     std::error_code ec;
-    const fs::path root = fs::absolute(o.dir);
-    const std::string dbDir = (root / "db").string();
-    if (fs::exists(root / "db")) {
-        if (!o.force) fehler(root.string() + " holds a demo already; --force replaces it");
-        fs::remove_all(root / "db", ec);
+    fs::path demo = fs::absolute(o.dir, ec).lexically_normal();
+    if (ec) return Fehlschlag("cannot resolve --dir", ec.message());
+    if (demo.has_filename() == false) demo = demo.parent_path();
+    if (fs::exists(demo, ec)) {
+        if (!o.force) {
+            std::fprintf(stderr, "dorvelian-demo: %s exists; use --force to replace its database\n",
+                         demo.string().c_str());
+            return 2;
+        }
+        if (!fs::is_directory(demo, ec)) {
+            std::fprintf(stderr, "dorvelian-demo: %s exists and is not a directory\n", demo.string().c_str());
+            return 2;
+        }
+        fs::remove_all(demo / "db", ec);
+        if (ec) return Fehlschlag("cannot remove the old database", ec.message());
     }
-    fs::create_directories(root / "db");
-    fs::create_directories(root / "work");
-    fs::create_directories(root / "zentravis_php" / "log");
-    // DVMASTER.db must exist before it is attached.
-    { Db master(dbDir + "/DVMASTER.db"); }
+    for (const fs::path& d : {demo / "db", demo / "work", demo / "zentravis_php" / "log"}) {
+        fs::create_directories(d, ec);
+        if (ec) return Fehlschlag("cannot create directory", d.string() + ": " + ec.message());
+    }
+    demo = fs::canonical(demo, ec);
+    if (ec) return Fehlschlag("cannot resolve --dir", ec.message());
+    const std::string dbDir = (demo / "db").string();
+    const std::string dienst = "sqlite:" + dbDir;
+    if (dienst.find('@') != std::string::npos)
+        return Fehlschlag("unusable directory", "the path must not contain '@' (it separates the logon items)");
+    if (std::strlen(kLogin) + 1 + std::strlen(kPasswort) + 1 + dienst.size() > kLogonTextMax ||
+        dienst.size() > kConfigWertMaxKlar)
+        return Fehlschlag("unusable directory",
+                          "the path of DEMO/db must have at most " +
+                              std::to_string(kLogonTextMax - 17) + " characters: " + dbDir);
 
-    erzeugen(o, dbDir);
-    nachzaehlen(o, dbDir);
-    konfiguration(o, (root / "work" / "dorvelian.cfg").string(), dbDir);
+    Plan p;
+    p.heute = Heute();
+    Zufall z{o.seed};
+    StrukturBauen(o, z, p);
+    if (static_cast<long>(p.person.size()) > kMaxPersonenGesamt)
+        return Fehlschlag("plan too large", "at most 999999 persons");
 
-    char self[4096] = {};
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string bin = n > 0 ? fs::path(std::string(self, static_cast<std::size_t>(n))).parent_path().string() : ".";
-    std::printf("Demo plan created in %s\n", root.string().c_str());
-    std::printf("Run the optimiser:\n  cd %s && %s/dorvelian dorvelian.cfg demo 00000000 00000000 PLG JOB0001 KEY0001 "
-                "00000 00000 00000 PLAN_OPTIM\n",
-                (root / "work").string().c_str(), bin.c_str());
-    std::printf("Run log: %s\n", (root / "zentravis_php" / "log" / ("dorvelian_" + o.schema + ".log")).string().c_str());
+    // Create both database files and load the DDL.
+    const std::string planDatei = dbDir + "/" + o.schema + ".db";
+    const std::string masterDatei = dbDir + "/DVMASTER.db";
+    Db db;
+    if (sqlite3_open(planDatei.c_str(), &db.h) != SQLITE_OK)
+        return Fehlschlag("cannot create", planDatei);
+    std::string attach = "ATTACH DATABASE '";
+    for (char c : masterDatei) attach += c == '\'' ? std::string("''") : std::string(1, c);
+    attach += "' AS DVMASTER";
+    bool ok = db.exec("PRAGMA journal_mode=WAL") && db.exec(attach.c_str()) &&
+              db.exec("PRAGMA DVMASTER.journal_mode=WAL") && db.exec("PRAGMA synchronous=OFF") &&
+              db.exec("PRAGMA DVMASTER.synchronous=OFF") && SkriptAusfuehren(db, o.ddl, "schema.sql") &&
+              SkriptAusfuehren(db, o.ddl, "indexes.sql") && SkriptAusfuehren(db, o.ddl, "dvmaster.sql");
+    long anzBdp = 0, anzBsm = 0, anzZtg = 0;
+    if (ok) {
+        ok = db.exec("BEGIN");
+        if (ok) {
+            Plansatz ps(db);
+            ok = KalenderSchreiben(db, p) && PlangruppenSchreiben(db, p) && ModelleSchreiben(db, p) &&
+                 PersonenSchreiben(db, z, p) && PlanSchreiben(db, z, p, o, ps);
+            anzBdp = ps.anzBdp;
+            anzBsm = ps.anzBsm;
+            anzZtg = ps.anzZtg;
+        }
+        ok = ok && db.exec("COMMIT");
+    }
+    if (!ok) {
+        std::string warum = db.fehler;
+        sqlite3_close_v2(db.h);
+        return Fehlschlag("writing the plan failed", warum);
+    }
+    sqlite3_close_v2(db.h);
+    db.h = nullptr;
+
+    // Failures of the recount are logged where the optimiser's messages go.
+    const std::string logDir = (demo / "zentravis_php" / "log").string();
+    Log_Pfade_Setzen(logDir + "/dorvelian-demo.log", logDir + "/dorvelian-demo.bak");
+    long gezaehlt = 0;
+    const long nichtGezaehlt = MatrixNachzaehlen(dbDir, o, p, gezaehlt);
+    if (nichtGezaehlt != 0)
+        return Fehlschlag("the recount of the staffing matrix failed",
+                          nichtGezaehlt < 0 ? "no logon" : std::to_string(nichtGezaehlt) + " rows, see " + logDir + "/dorvelian-demo.log");
+
+    const std::string cfg = (demo / "work" / "dorvelian.cfg").string();
+    if (!KonfigurationSchreiben(cfg, dienst, o.schema)) return Fehlschlag("cannot write", cfg);
+
+    long unter = 0, ueber = 0;
+    if (sqlite3_open_v2(planDatei.c_str(), &db.h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        Zaehlen(db, "select count(*) from Dvm725Bsm where BsmFkt<0", unter);
+        Zaehlen(db, "select count(*) from Dvm725Bsm where BsmFkt>0", ueber);
+    }
+    sqlite3_close_v2(db.h);
+
+    const double sekunden =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("Demo plan written to %s (%.1f s)\n", demo.string().c_str(), sekunden);
+    std::printf("  schema %s: %zu plan groups, %zu units, %zu workplaces, %zu persons, %d days from %s\n",
+                o.schema.c_str(), p.plg.size(), p.einheitCode.size(), p.platz.size(), p.person.size(), o.tage,
+                Text8(p.heute).c_str());
+    std::printf("  %ld deployments, %ld working-time entries, %ld staffing-matrix rows "
+                "(%ld understaffed, %ld overstaffed)\n",
+                anzBdp, anzZtg, anzBsm, unter, ueber);
+    std::printf("Run the optimiser with:\n");
+    std::printf("  cd %s && %s dorvelian.cfg demo 00000000 00000000 PLG JOB0001 KEY0001 00000 00000 00000 PLAN_OPTIM\n",
+                Shell((demo / "work").string()).c_str(), Shell(ProgrammVerzeichnis() + "/dorvelian").c_str());
+    std::printf("The run log is %s/dorvelian_%s.log\n", logDir.c_str(), o.schema.c_str());
+    (void)gezaehlt;
     return 0;
 }
