@@ -98,3 +98,11 @@ int TageImMonat(int monat, int jahr) {
             return 31;
     }
 }
+
+FixText<15> Zeitstempel_Bilden(const char* datum, int minuten) {
+    char uhr[7];
+    Minuten_UhrZt(minuten, uhr);
+    char stempel[15];
+    std::snprintf(stempel, sizeof stempel, "%.8s%s", datum, uhr);
+    return FixText<15>(stempel);
+}

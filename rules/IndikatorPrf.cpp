@@ -14,22 +14,15 @@
 
 namespace {
 
-FixText<15> Stempel(const char* datum, int minuten) {
-    char uhr[7];
-    Minuten_UhrZt(minuten, uhr);
-    FixText<15> s;
-    s.assign(std::string(datum) + uhr);
-    return s;
-}
 
 // Start and end stamps of an interval on a date; an interval whose start lies
 // after its end ends on the following calendar day.
 void Intervall_Stempel(const char* datum, int von, int bis, FixText<15>& vonSt,
                        FixText<15>& bisSt) {
-    vonSt = Stempel(datum, von);
+    vonSt = Zeitstempel_Bilden(datum, von);
     FixText<9> tag(datum);
     if (von > bis) Datum_Rechnen(1, tag.c_str(), tag.buf);
-    bisSt = Stempel(tag.c_str(), bis);
+    bisSt = Zeitstempel_Bilden(tag.c_str(), bis);
 }
 
 bool Groesser(const FixText<15>& x, const FixText<15>& y) {

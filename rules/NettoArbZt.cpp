@@ -21,14 +21,6 @@ struct Intervall {
     FixText<15> bisStempel;
 };
 
-// Date plus clock text of the minute value.
-FixText<15> Stempel(const FixText<9>& datum, int minuten) {
-    char uhr[7];
-    Minuten_UhrZt(minuten, uhr);
-    FixText<15> s;
-    s.assign(std::string(datum.view()) + uhr);
-    return s;
-}
 
 // Intervals are stamped on the record's date; an interval running past
 // midnight ends on the following day, which is looked up only once.
@@ -42,15 +34,15 @@ struct Stempler {
     void setze(Intervall& iv, int von, int bis) {
         iv.von = von;
         iv.bis = bis;
-        iv.vonStempel = Stempel(datum, von);
+        iv.vonStempel = Zeitstempel_Bilden(datum.c_str(), von);
         if (von > bis) {
             if (!folgetagDa) {
                 Datum_Rechnen(1, datum.c_str(), folgetag.buf);
                 folgetagDa = true;
             }
-            iv.bisStempel = Stempel(folgetag, bis);
+            iv.bisStempel = Zeitstempel_Bilden(folgetag.c_str(), bis);
         } else {
-            iv.bisStempel = Stempel(datum, bis);
+            iv.bisStempel = Zeitstempel_Bilden(datum.c_str(), bis);
         }
     }
 };

@@ -18,13 +18,6 @@ constexpr int kFnrArbeitszeit = 1521;
 constexpr int kFnrRuhezeit = 1531;
 constexpr int kFnrUeberschneidung = 1541;
 
-FixText<15> Stempel(const char* datum, int minuten) {
-    char uhr[7];
-    Minuten_UhrZt(minuten, uhr);
-    FixText<15> s;
-    s.assign(std::string(datum) + uhr);
-    return s;
-}
 
 // A gap in minutes is too short for a person of assignment kind 1 when it is
 // below the limit; for the other kinds a gap of at most half the limit counts
@@ -77,14 +70,14 @@ int Ruhezeit_OK(PnrSatz& p, const Dvm720Bss& bss) {
     bool zuKurz = false;
 
     if (!p.VorEnde.empty()) {
-        const FixText<15> slotVon = Stempel(p.Datum.c_str(), bss.BssVon);
+        const FixText<15> slotVon = Zeitstempel_Bilden(p.Datum.c_str(), bss.BssVon);
         const uint32_t luecke = ZeitDiff_Sek(slotVon.c_str(), p.VorEnde.c_str()) / 60u;
         if (Pause_Zu_Kurz(luecke, limit, p.PbvAwp)) zuKurz = true;
     }
     if (!p.NchBeginn.empty()) {
         FixText<9> tag = p.Datum;
         if (bss.BssBis < bss.BssVon) Datum_Rechnen(1, p.Datum.c_str(), tag.buf);
-        const FixText<15> slotBis = Stempel(tag.c_str(), bss.BssBis);
+        const FixText<15> slotBis = Zeitstempel_Bilden(tag.c_str(), bss.BssBis);
         const uint32_t luecke = ZeitDiff_Sek(p.NchBeginn.c_str(), slotBis.c_str()) / 60u;
         if (Pause_Zu_Kurz(luecke, limit, p.PbvAwp)) zuKurz = true;
     }
