@@ -69,13 +69,14 @@ struct Optionen {
     bool force = false;
 };
 
-// Limits that keep every code within its column width: plan groups "PG01",
-// units "E001", workplaces "A0001", persons "P000001".
+// Codes name their place in the structure and fit their column widths:
+// plan group 2 is "PG02", its unit 5 "E205", that unit's workplace 3 "A2053"
+// and person 7 of that workplace "P205307".
 constexpr int kMaxTage = 700;  // the calendar reaches two years ahead
-constexpr int kMaxPlangruppen = 99;
-constexpr int kMaxEinheitenGesamt = 999;
-constexpr int kMaxArbeitsplaetzeGesamt = 9999;
-constexpr long kMaxPersonenGesamt = 999999;
+constexpr int kMaxPlangruppen = 9;
+constexpr int kMaxEinheiten = 99;
+constexpr int kMaxArbeitsplaetze = 9;
+constexpr int kMaxPersonen = 99;
 constexpr std::size_t kSchemaMax = 20;
 // The logon text "demo/demo@sqlite:DIR" must fit in 99 characters, and a
 // configuration value holds at most 96 characters of plain text.
@@ -94,13 +95,13 @@ void Usage() {
                  "  --schema NAME     schema name (default PLAN)\n"
                  "  --days N          plan days from today (default 14, at most %d)\n"
                  "  --plangroups N    plan groups (default 2, at most %d)\n"
-                 "  --units N         units per plan group (default 3)\n"
-                 "  --workplaces N    workplaces per unit (default 2)\n"
+                 "  --units N         units per plan group (default 3, at most %d)\n"
+                 "  --workplaces N    workplaces per unit (default 2, at most %d)\n"
                  "  --slots N         slots per day, 1..3: early, late, night (default 3)\n"
-                 "  --persons N       persons per workplace (default: enough for the targets)\n"
+                 "  --persons N       persons per workplace (default: enough for the targets, at most %d)\n"
                  "  --seed N          seed of the generator (default 1)\n"
                  "  --force           replace DEMO/db of an existing DEMO, keep its other files\n",
-                 kMaxTage, kMaxPlangruppen);
+                 kMaxTage, kMaxPlangruppen, kMaxEinheiten, kMaxArbeitsplaetze, kMaxPersonen);
 }
 
 bool ZahlLesen(const char* text, long min, long max, long& out) {
@@ -126,10 +127,10 @@ int OptionenLesen(int argc, char** argv, Optionen& o) {
         int* ziel;
     } zahlen[] = {{"--days", 1, kMaxTage, &o.tage},
                   {"--plangroups", 1, kMaxPlangruppen, &o.plangruppen},
-                  {"--units", 1, kMaxEinheitenGesamt, &o.einheiten},
-                  {"--workplaces", 1, 9, &o.arbeitsplaetze},
+                  {"--units", 1, kMaxEinheiten, &o.einheiten},
+                  {"--workplaces", 1, kMaxArbeitsplaetze, &o.arbeitsplaetze},
                   {"--slots", 1, 3, &o.schichten},
-                  {"--persons", 1, 999, &o.personen}};
+                  {"--persons", 1, kMaxPersonen, &o.personen}};
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
         const char* wert = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -196,16 +197,6 @@ int OptionenLesen(int argc, char** argv, Optionen& o) {
         std::fprintf(stderr,
                      "dorvelian-demo: --schema needs 1 to 20 letters, digits, '_', '$' or '#' "
                      "(and not DVMASTER)\n");
-        return 2;
-    }
-    const long einheiten = static_cast<long>(o.plangruppen) * o.einheiten;
-    const long plaetze = einheiten * o.arbeitsplaetze;
-    if (einheiten > kMaxEinheitenGesamt) {
-        std::fprintf(stderr, "dorvelian-demo: at most %d units in all plan groups\n", kMaxEinheitenGesamt);
-        return 2;
-    }
-    if (plaetze > kMaxArbeitsplaetzeGesamt) {
-        std::fprintf(stderr, "dorvelian-demo: at most %d workplaces in all\n", kMaxArbeitsplaetzeGesamt);
         return 2;
     }
     return 0;
@@ -321,6 +312,7 @@ const char* const kPlgName[] = {"Nord", "Sued", "West", "Ost", "Mitte", "Hafen",
 // Cost-rate keys E05..E09 with the hourly rate of this year.
 constexpr int kAnzEntgelt = 5;
 double Stundensatz(int gruppe) { return 19.20 + 2.35 * gruppe; }
+std::string Entgeltschluessel(int gruppe) { return "E" + std::to_string(gruppe + 105).substr(1); }
 
 // ---- structure of the plan ----------------------------------------------------
 
@@ -480,7 +472,7 @@ void StrukturBauen(const Optionen& o, Zufall& z, Plan& p) {
         pg.hzt = noetig > 0 ? (noetig + 6) / 7 : 0;
         for (int e = 0; e < o.einheiten; ++e) {
             const int ei = static_cast<int>(p.einheitCode.size());
-            std::snprintf(buf, sizeof buf, "E%03d", ei + 1);
+            std::snprintf(buf, sizeof buf, "E%d%02d", g + 1, e + 1);
             p.einheitCode.push_back(buf);
             p.einheitPlaetze.emplace_back();
             pg.einheiten.push_back(ei);
@@ -490,7 +482,7 @@ void StrukturBauen(const Optionen& o, Zufall& z, Plan& p) {
                 a.einheit = ei;
                 a.nr = w;
                 a.eso = p.einheitCode[static_cast<std::size_t>(ei)];
-                std::snprintf(buf, sizeof buf, "A%04d", static_cast<int>(p.platz.size()) + 1);
+                std::snprintf(buf, sizeof buf, "A%d%02d%d", g + 1, e + 1, w + 1);
                 a.esa = buf;
                 a.azk = (e % 3 == 2) ? 10 : 8;
                 // Qualifications the workplace lists: the first workplace of a
@@ -520,10 +512,10 @@ void StrukturBauen(const Optionen& o, Zufall& z, Plan& p) {
     for (std::size_t ai = 0; ai < p.platz.size(); ++ai) {
         Arbeitsplatz& a = p.platz[ai];
         a.ersterPerson = static_cast<int>(p.person.size());
-        a.anzPersonen = o.personen > 0 ? o.personen : PersonenBedarf(a, o.schichten);
+        a.anzPersonen = o.personen > 0 ? o.personen : std::min(kMaxPersonen, PersonenBedarf(a, o.schichten));
         for (int k = 0; k < a.anzPersonen; ++k) {
             Person pe;
-            std::snprintf(buf, sizeof buf, "P%06d", static_cast<int>(p.person.size()) + 1);
+            std::snprintf(buf, sizeof buf, "P%s%02d", a.esa.c_str() + 1, k + 1);
             pe.pnr = buf;
             pe.platz = static_cast<int>(ai);
             pe.eintritt = p.heute - 180 - z.unter(3400);
@@ -639,8 +631,7 @@ bool ModelleSchreiben(Db& db, const Plan& p) {
     const int64_t jahr = db::jd::daysFromCivil(d.jahr, 1, 1);
     const int64_t vorjahr = db::jd::daysFromCivil(d.jahr - 1, 1, 1);
     for (int g = 0; g < kAnzEntgelt; ++g) {
-        char kss[8];
-        std::snprintf(kss, sizeof kss, "E%02d", g + 5);
+        const std::string kss = Entgeltschluessel(g);
         const double satz = Stundensatz(g);
         if (!pss.t(kss).r(Julian(vorjahr)).r(Julian(jahr - 1)).r(std::round(satz / 1.035 * 100) / 100).los())
             return false;
@@ -678,8 +669,7 @@ bool PersonenSchreiben(Db& db, Zufall& z, const Plan& p) {
     Einfuegen qzp(db, "insert into Dvm716Qzp (QzpPnr,QzpQfk,QzpVon,QzpBis) values (?,?,?,?)");
     for (const Person& pe : p.person) {
         const Arbeitsplatz& a = p.platz[static_cast<std::size_t>(pe.platz)];
-        char sst[8];
-        std::snprintf(sst, sizeof sst, "E%02d", pe.entgelt + 5);
+        const std::string sst = Entgeltschluessel(pe.entgelt);
         int64_t gvo = pe.eintritt;
         // Some persons came from another workplace of their unit; that
         // assignment ended the day before the current one began.
@@ -798,13 +788,16 @@ bool EinsatzSchreiben(Plansatz& ps, const Plan& p, Person* pe, const Arbeitsplat
 // Staffing of one plan group on one day: start at the targets, then move
 // persons between slots of the same kind so that understaffed and
 // overstaffed slots stand side by side within a workplace, within a unit and
-// across units.
+// across units. `frei` tells per workplace and slot how many of its persons
+// must be movable, so that the cases planted for today cannot be blocked by
+// persons the optimiser passes over.
 void BesetzungPlanen(const Plan& p, const Plangruppe& pg, const Optionen& o, const Tagesdaten& td, int tagNr,
-                     Zufall& z, std::vector<std::vector<int>>& soll) {
+                     Zufall& z, std::vector<std::vector<int>>& soll, std::vector<std::vector<int>>& frei) {
     std::vector<int> plaetze;
     for (int e : pg.einheiten)
         for (int a : p.einheitPlaetze[static_cast<std::size_t>(e)]) plaetze.push_back(a);
     soll.assign(p.platz.size(), std::vector<int>());
+    frei.assign(p.platz.size(), std::vector<int>(3, 0));
     for (int a : plaetze) {
         soll[static_cast<std::size_t>(a)].resize(3, 0);
         for (int s = 0; s < o.schichten; ++s)
@@ -814,26 +807,32 @@ void BesetzungPlanen(const Plan& p, const Plangruppe& pg, const Optionen& o, con
         int& v = soll[static_cast<std::size_t>(a)][static_cast<std::size_t>(s)];
         v = std::max(0, v + n);
     };
+    auto ueber = [&](int a, int s, int n) {
+        add(a, s, n);
+        frei[static_cast<std::size_t>(a)][static_cast<std::size_t>(s)] += n;
+    };
     const int nS = o.schichten;
     // A slot of the night kind exists only with three slots; otherwise both
-    // partners of a shift between workplaces are day slots.
+    // partners of a shift between workplaces are day slots, the surplus on
+    // the early slot so that it cannot cancel the short late slot that the
+    // case within the workplace leaves.
     const int andereArt = nS == 3 ? kN : (nS == 2 ? kS : kF);
     const auto& ersteEinheit = p.einheitPlaetze[static_cast<std::size_t>(pg.einheiten[0])];
 
     if (tagNr == 0) {
         // Today every scope has one case of its own.
         if (nS >= 2) {  // within a workplace: early over, late short
-            add(ersteEinheit[0], kF, +1);
+            ueber(ersteEinheit[0], kF, +1);
             add(ersteEinheit[0], kS, -1);
         }
         if (ersteEinheit.size() >= 2) {  // within a unit
             add(ersteEinheit[0], andereArt, -1);
-            add(ersteEinheit[1], nS == 2 ? kF : andereArt, +1);
+            ueber(ersteEinheit[1], nS == 2 ? kF : andereArt, +1);
         }
         if (pg.einheiten.size() >= 2) {  // across units
             const auto& zweite = p.einheitPlaetze[static_cast<std::size_t>(pg.einheiten[1])];
             add(zweite[0], andereArt, -1);
-            add(ersteEinheit.back(), andereArt, +1);
+            ueber(ersteEinheit.back(), nS == 2 ? kF : andereArt, +1);
         }
         return;
     }
@@ -873,7 +872,7 @@ void BesetzungPlanen(const Plan& p, const Plangruppe& pg, const Optionen& o, con
 // Chooses the persons of one workplace for one day and writes their
 // deployments and working-time entries.
 bool TagBesetzen(Plansatz& ps, Plan& p, const Optionen& o, const Arbeitsplatz& a, const Tagesdaten& td,
-                 const std::vector<int>& soll, Zufall& z) {
+                 const std::vector<int>& soll, const std::vector<int>& frei, Zufall& z) {
     const int erster = a.ersterPerson, anz = a.anzPersonen;
     std::vector<int> heute(static_cast<std::size_t>(anz), -1);  // slot of today per person
     std::vector<Einsatz> einsaetze;
@@ -900,7 +899,8 @@ bool TagBesetzen(Plansatz& ps, Plan& p, const Optionen& o, const Arbeitsplatz& a
                 } else if (pe.folge >= maxFolge + 1) {
                     continue;
                 }
-                const int key = pe.gearbeitet * 1000 + (pe.gestern == s ? 0 : 1500) + los[static_cast<std::size_t>(k)];
+                int key = pe.gearbeitet * 1000 + (pe.gestern == s ? 0 : 1500) + los[static_cast<std::size_t>(k)];
+                if (pe.awp == 3 && frei[static_cast<std::size_t>(s)] > 0) key += 10000000;  // chosen last
                 kandidaten.emplace_back(key, k);
             }
             std::sort(kandidaten.begin(), kandidaten.end());
@@ -919,6 +919,7 @@ bool TagBesetzen(Plansatz& ps, Plan& p, const Optionen& o, const Arbeitsplatz& a
     // already changed by a planner ('U', 'M'); none of them is movable.
     std::vector<bool> leitung(3, false);
     for (Einsatz& e : einsaetze) {
+        if (frei[static_cast<std::size_t>(e.schicht)] > 0) continue;
         if (!leitung[static_cast<std::size_t>(e.schicht)] && besetzt[static_cast<std::size_t>(e.schicht)] >= 3 &&
             z.chance(0.15)) {
             leitung[static_cast<std::size_t>(e.schicht)] = true;
@@ -1004,27 +1005,25 @@ bool MatrixZeilenSchreiben(Plansatz& ps, const Plan& p, const Optionen& o, const
     return true;
 }
 
-bool PlanSchreiben(Db& db, Zufall& z, Plan& p, const Optionen& o, Plansatz& ps) {
+bool PlanSchreiben(Zufall& z, Plan& p, const Optionen& o, Plansatz& ps) {
     for (const Plangruppe& pg : p.plg) {
-        for (const Person& pe : p.person) (void)pe;
         for (int tagNr = 0; tagNr < o.tage; ++tagNr) {
             Tagesdaten td{};
             td.t = p.heute + tagNr;
             td.tt = TagtypVon(pg.kalender, td.t);
             td.d = Zivil(td.t);
             IsoWoche(td.t, td.woche, td.wochenjahr);
-            std::vector<std::vector<int>> soll;
-            BesetzungPlanen(p, pg, o, td, tagNr, z, soll);
+            std::vector<std::vector<int>> soll, frei;
+            BesetzungPlanen(p, pg, o, td, tagNr, z, soll, frei);
             for (int e : pg.einheiten) {
                 for (int ai : p.einheitPlaetze[static_cast<std::size_t>(e)]) {
                     const Arbeitsplatz& a = p.platz[static_cast<std::size_t>(ai)];
-                    if (!TagBesetzen(ps, p, o, a, td, soll[static_cast<std::size_t>(ai)], z)) return false;
+                    if (!TagBesetzen(ps, p, o, a, td, soll[static_cast<std::size_t>(ai)], frei[static_cast<std::size_t>(ai)], z)) return false;
                     if (!MatrixZeilenSchreiben(ps, p, o, a, td)) return false;
                 }
             }
         }
     }
-    (void)db;
     return true;
 }
 
@@ -1165,8 +1164,6 @@ int main(int argc, char** argv) {
     p.heute = Heute();
     Zufall z{o.seed};
     StrukturBauen(o, z, p);
-    if (static_cast<long>(p.person.size()) > kMaxPersonenGesamt)
-        return Fehlschlag("plan too large", "at most 999999 persons");
 
     // Create both database files and load the DDL.
     const std::string planDatei = dbDir + "/" + o.schema + ".db";
@@ -1187,7 +1184,7 @@ int main(int argc, char** argv) {
         if (ok) {
             Plansatz ps(db);
             ok = KalenderSchreiben(db, p) && PlangruppenSchreiben(db, p) && ModelleSchreiben(db, p) &&
-                 PersonenSchreiben(db, z, p) && PlanSchreiben(db, z, p, o, ps);
+                 PersonenSchreiben(db, z, p) && PlanSchreiben(z, p, o, ps);
             anzBdp = ps.anzBdp;
             anzBsm = ps.anzBsm;
             anzZtg = ps.anzZtg;
@@ -1227,13 +1224,12 @@ int main(int argc, char** argv) {
     std::printf("  schema %s: %zu plan groups, %zu units, %zu workplaces, %zu persons, %d days from %s\n",
                 o.schema.c_str(), p.plg.size(), p.einheitCode.size(), p.platz.size(), p.person.size(), o.tage,
                 Text8(p.heute).c_str());
-    std::printf("  %ld deployments, %ld working-time entries, %ld staffing-matrix rows "
+    std::printf("  %ld deployments, %ld working-time entries, %ld staffing-matrix rows, %ld of them recounted "
                 "(%ld understaffed, %ld overstaffed)\n",
-                anzBdp, anzZtg, anzBsm, unter, ueber);
+                anzBdp, anzZtg, anzBsm, gezaehlt, unter, ueber);
     std::printf("Run the optimiser with:\n");
     std::printf("  cd %s && %s dorvelian.cfg demo 00000000 00000000 PLG JOB0001 KEY0001 00000 00000 00000 PLAN_OPTIM\n",
                 Shell((demo / "work").string()).c_str(), Shell(ProgrammVerzeichnis() + "/dorvelian").c_str());
     std::printf("The run log is %s/dorvelian_%s.log\n", logDir.c_str(), o.schema.c_str());
-    (void)gezaehlt;
     return 0;
 }
