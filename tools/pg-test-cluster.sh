@@ -118,7 +118,7 @@ EOF
 
     # Role and database of the program; made once.
     if [ "$(sql postgres postgres -tAc "select 1 from pg_roles where rolname = 'dorvelian'")" != 1 ]; then
-        sql postgres postgres -c "create role dorvelian login password 'dorvelian'"
+        sql postgres postgres -c "create role dorvelian login createdb password 'dorvelian'"
     fi
     if [ "$(sql postgres postgres -tAc "select 1 from pg_database where datname = 'dorvelian'")" != 1 ]; then
         sql postgres postgres -c "create database dorvelian owner dorvelian"
