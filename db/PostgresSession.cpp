@@ -35,7 +35,7 @@ int32_t mapSqlState(const char* state) {
     if (s == "42P01" || s == "3F000") return rc::kNoTable;
     if (s == "23505") return rc::kUnique;
     if (s == "23502") return rc::kNullInsert;
-    if (s == "23514") return rc::kCheck;
+    if (s == "23514" || s == "22001") return rc::kCheck;  // too long for its column, as a width check
     if (s.rfind("23", 0) == 0) return rc::kConstraint;
     if (s == "22P02") return rc::kInvalidNumber;
     if (s == "22003") return rc::kIntOverflow;
@@ -91,7 +91,8 @@ std::string translate(const ParsedSql& parsed) {
     static const std::regex today(R"(TO_DATE\(LOCALTIMESTAMP\(0\)\))", std::regex::icase);
     static const std::regex stamp(R"(TO_DATE\((\$[0-9]+),'yyyymmddHH24MISS'\))", std::regex::icase);
     text = std::regex_replace(text, today, "CURRENT_DATE");
-    text = std::regex_replace(text, stamp, "to_timestamp($1,'yyyymmddHH24MISS')::timestamp(0)");
+    // Date plus clock time, so that no session time zone moves a stamp.
+    text = std::regex_replace(text, stamp, "(to_date(substr($1,1,8),'yyyymmdd') + substr($1,9,6)::time)");
     return text;
 }
 
