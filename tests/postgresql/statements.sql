@@ -1,4 +1,4 @@
--- Known data for the server-backend statement check (dates fixed to December 2026).
+-- Known data for the server-backend test (written for 8 December 2026; the test moves every date with today).
 INSERT INTO dvmaster.Dvm133Bak
 SELECT d::date, extract(year from d), extract(month from d), extract(day from d), extract(week from d), extract(isodow from d), extract(doy from d)
 FROM generate_series(date '2026-01-01', date '2027-12-31', interval '1 day') d;
