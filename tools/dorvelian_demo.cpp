@@ -4,13 +4,17 @@
 //
 //   dorvelian-demo --dir DEMO [--schema NAME] [--days N] [--plangroups N]
 //                  [--units N] [--workplaces N] [--slots N] [--persons N]
-//                  [--seed N] [--force]
+//                  [--seed N] [--force] [--pg URI] [--user NAME] [--password PW]
 //
 // Layout written:
 //   DEMO/db/SCHEMA.db      plan schema (schema.sql + indexes.sql)
 //   DEMO/db/DVMASTER.db    central calendar (dvmaster.sql)
 //   DEMO/work/             working directory of the run, with dorvelian.cfg
 //   DEMO/zentravis_php/log/  run log folder ("../zentravis_php/log" from work)
+//
+// With --pg the same plan is also copied into a PostgreSQL database (plan
+// schema SCHEMA and the calendar in schema dvmaster, DDL of
+// schema/postgresql), and the configuration file names that server.
 //
 // The plan starts today. Deployments leave some slots understaffed and others
 // overstaffed on the same day and slot kind, within a workplace, a unit and a
@@ -25,6 +29,7 @@
 // Exit codes: 0 done; 1 the plan could not be written; 2 usage error, or
 // DEMO exists and --force was not given.
 #include <sqlite3.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,6 +53,7 @@
 #include "optim/Nachzaehlung.hpp"
 #include "run/Config.hpp"
 #include "run/Log.hpp"
+#include "tools/DemoPostgres.hpp"
 
 namespace fs = std::filesystem;
 
@@ -67,6 +73,9 @@ struct Optionen {
     int personen = 0;       // per workplace; 0 = enough for the targets plus spare
     uint64_t seed = 1;
     bool force = false;
+    std::string pg;                // connection URI of a PostgreSQL database, or empty
+    std::string user = "demo";     // logon written to the configuration file
+    std::string passwort = "demo";
 };
 
 // Codes name their place in the structure and fit their column widths:
@@ -82,15 +91,13 @@ constexpr std::size_t kSchemaMax = 20;
 // configuration value holds at most 96 characters of plain text.
 constexpr std::size_t kLogonTextMax = 99;
 
-constexpr char kLogin[] = "demo";
-constexpr char kPasswort[] = "demo";
 constexpr char kErfasser[] = "demo";
 
 void Usage() {
     std::fprintf(stderr,
                  "usage: dorvelian-demo --dir DEMO [--schema NAME] [--days N] [--plangroups N]\n"
                  "                      [--units N] [--workplaces N] [--slots N] [--persons N]\n"
-                 "                      [--seed N] [--force]\n"
+                 "                      [--seed N] [--force] [--pg URI] [--user NAME] [--password PW]\n"
                  "  --dir DEMO        directory to create (refused when it exists, unless --force)\n"
                  "  --schema NAME     schema name (default PLAN)\n"
                  "  --days N          plan days from today (default 14, at most %d)\n"
@@ -100,7 +107,12 @@ void Usage() {
                  "  --slots N         slots per day, 1..3: early, late, night (default 3)\n"
                  "  --persons N       persons per workplace (default: enough for the targets, at most %d)\n"
                  "  --seed N          seed of the generator (default 1)\n"
-                 "  --force           replace DEMO/db of an existing DEMO, keep its other files\n",
+                 "  --force           replace DEMO/db of an existing DEMO, keep its other files\n"
+                 "                    (and the plan schema on the server with --pg)\n"
+                 "  --pg URI          also load the plan into this PostgreSQL database (a libpq URI\n"
+                 "                    without user and password) and configure the run for it\n"
+                 "  --user NAME       logon user of the configuration (default demo)\n"
+                 "  --password PW     logon password of the configuration (default demo)\n",
                  kMaxTage, kMaxPlangruppen, kMaxEinheiten, kMaxArbeitsplaetze, kMaxPersonen);
 }
 
@@ -155,6 +167,18 @@ int OptionenLesen(int argc, char** argv, Optionen& o) {
             o.schema = wert;
             continue;
         }
+        if (std::strcmp(a, "--pg") == 0) {
+            o.pg = wert;
+            continue;
+        }
+        if (std::strcmp(a, "--user") == 0) {
+            o.user = wert;
+            continue;
+        }
+        if (std::strcmp(a, "--password") == 0) {
+            o.passwort = wert;
+            continue;
+        }
         if (std::strcmp(a, "--ddl") == 0) {
             o.ddl = wert;
             continue;
@@ -193,10 +217,21 @@ int OptionenLesen(int argc, char** argv, Optionen& o) {
         return 2;
     }
     if (o.schema.empty() || o.schema.size() > kSchemaMax ||
-        !std::all_of(o.schema.begin(), o.schema.end(), IstSchemaZeichen) || o.schema == "DVMASTER") {
+        !std::all_of(o.schema.begin(), o.schema.end(), IstSchemaZeichen) || strcasecmp(o.schema.c_str(), "DVMASTER") == 0) {
         std::fprintf(stderr,
                      "dorvelian-demo: --schema needs 1 to 20 letters, digits, '_', '$' or '#' "
                      "(and not DVMASTER)\n");
+        return 2;
+    }
+    const auto logonZeichen = [](const std::string& s) {
+        return !s.empty() && s.find_first_of("/@ \t\r\n") == std::string::npos;
+    };
+    if (!logonZeichen(o.user) || !logonZeichen(o.passwort)) {
+        std::fprintf(stderr, "dorvelian-demo: --user and --password must be non-empty, without '/', '@' or blanks\n");
+        return 2;
+    }
+    if (!o.pg.empty() && o.pg.rfind("postgresql://", 0) != 0 && o.pg.rfind("postgres://", 0) != 0) {
+        std::fprintf(stderr, "dorvelian-demo: --pg needs a URI postgresql://...\n");
         return 2;
     }
     return 0;
@@ -1035,7 +1070,7 @@ bool PlanSchreiben(Zufall& z, Plan& p, const Optionen& o, Plansatz& ps) {
 long MatrixNachzaehlen(const std::string& dbDir, const Optionen& o, const Plan& p, long& gezaehlt) {
     gezaehlt = 0;
     const std::string dienst = "sqlite:" + dbDir;
-    int32_t r = dbConnect(kLogin, kPasswort, dienst.c_str(), o.schema.c_str());
+    int32_t r = dbConnect(o.user.c_str(), o.passwort.c_str(), dienst.c_str(), o.schema.c_str());
     if (r != 0) {
         std::fprintf(stderr, "dorvelian-demo: logon for the recount failed: RC %ld %s\n", static_cast<long>(r),
                      db::lastErrorText().c_str());
@@ -1088,12 +1123,12 @@ std::string ProgrammVerzeichnis() {
     return exe.parent_path().string();
 }
 
-bool KonfigurationSchreiben(const std::string& pfad, const std::string& dienst, const std::string& schema) {
+bool KonfigurationSchreiben(const std::string& pfad, const std::string& dienst, const Optionen& o) {
     std::string inhalt;
     const struct {
         const char* key;
         std::string wert;
-    } items[4] = {{"NET8", dienst}, {"SCHEMA", schema + "."}, {"LOGIN", kLogin}, {"PASS", kPasswort}};
+    } items[4] = {{"NET8", dienst}, {"SCHEMA", o.schema + "."}, {"LOGIN", o.user}, {"PASS", o.passwort}};
     for (int i = 0; i < 4; ++i) {
         inhalt += "[dorvelian];dorvelian;\n";
         inhalt += std::to_string(i + 1) + ";" + items[i].key + ";" + Wert_Verschluesseln(items[i].wert) + "\n";
@@ -1152,13 +1187,15 @@ int main(int argc, char** argv) {
     if (ec) return Fehlschlag("cannot resolve --dir", ec.message());
     const std::string dbDir = (demo / "db").string();
     const std::string dienst = "sqlite:" + dbDir;
-    if (dienst.find('@') != std::string::npos)
+    const std::string laufDienst = o.pg.empty() ? dienst : o.pg;
+    if (laufDienst.find('@') != std::string::npos)
         return Fehlschlag("unusable directory", "the path must not contain '@' (it separates the logon items)");
-    if (std::strlen(kLogin) + 1 + std::strlen(kPasswort) + 1 + dienst.size() > kLogonTextMax ||
-        dienst.size() > kConfigWertMaxKlar)
-        return Fehlschlag("unusable directory",
-                          "the path of DEMO/db must have at most " +
-                              std::to_string(kLogonTextMax - 17) + " characters: " + dbDir);
+    if (o.user.size() + 1 + o.passwort.size() + 1 + laufDienst.size() > kLogonTextMax ||
+        laufDienst.size() > kConfigWertMaxKlar)
+        return Fehlschlag(o.pg.empty() ? "unusable directory" : "unusable --pg",
+                          "the logon text user/password@service must have at most " +
+                              std::to_string(kLogonTextMax) + " characters, the service at most " +
+                              std::to_string(kConfigWertMaxKlar) + ": " + laufDienst);
 
     Plan p;
     p.heute = Heute();
@@ -1208,8 +1245,26 @@ int main(int argc, char** argv) {
         return Fehlschlag("the recount of the staffing matrix failed",
                           nichtGezaehlt < 0 ? "no logon" : std::to_string(nichtGezaehlt) + " rows, see " + logDir + "/dorvelian-demo.log");
 
+    if (!o.pg.empty()) {
+        PgZiel ziel{o.pg, o.user, o.passwort, o.schema, std::string(DORVELIAN_SCHEMA_DIR) + "/postgresql", o.force};
+        std::string warum;
+        int pr = 1;
+        if (sqlite3_open_v2(planDatei.c_str(), &db.h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+            db.exec(attach.c_str()))
+            pr = PlanNachPostgres(db.h, ziel, warum);
+        else
+            warum = db.fehler.empty() ? sqlite3_errmsg(db.h) : db.fehler;
+        sqlite3_close_v2(db.h);
+        db.h = nullptr;
+        if (pr == 2) {
+            std::fprintf(stderr, "dorvelian-demo: %s\n", warum.c_str());
+            return 2;
+        }
+        if (pr != 0) return Fehlschlag("loading the plan into PostgreSQL failed", warum);
+    }
+
     const std::string cfg = (demo / "work" / "dorvelian.cfg").string();
-    if (!KonfigurationSchreiben(cfg, dienst, o.schema)) return Fehlschlag("cannot write", cfg);
+    if (!KonfigurationSchreiben(cfg, laufDienst, o)) return Fehlschlag("cannot write", cfg);
 
     long unter = 0, ueber = 0;
     if (sqlite3_open_v2(planDatei.c_str(), &db.h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
@@ -1221,6 +1276,7 @@ int main(int argc, char** argv) {
     const double sekunden =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("Demo plan written to %s (%.1f s)\n", demo.string().c_str(), sekunden);
+    if (!o.pg.empty()) std::printf("  and loaded into %s, schemas %s and dvmaster\n", o.pg.c_str(), o.schema.c_str());
     std::printf("  schema %s: %zu plan groups, %zu units, %zu workplaces, %zu persons, %d days from %s\n",
                 o.schema.c_str(), p.plg.size(), p.einheitCode.size(), p.platz.size(), p.person.size(), o.tage,
                 Text8(p.heute).c_str());
