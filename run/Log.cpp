@@ -1,6 +1,10 @@
 #include "run/Log.hpp"
 
+#include <sys/file.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
 #include <ctime>
@@ -20,14 +24,50 @@ long dateiGroesse(std::FILE* f) {
     return std::ftell(f);
 }
 
-// Moves the full log to the backup path and opens a fresh log. The results
-// of remove and rename are not checked: a missing backup is normal, and a
-// failed rename leaves the large file, to which the line is then appended.
-std::FILE* rotieren(std::FILE* f) {
-    std::fclose(f);
-    std::remove(g_bakPfad.c_str());
-    std::rename(g_logPfad.c_str(), g_bakPfad.c_str());
+// Several processes of the same schema append to one log. Each holds an
+// exclusive lock on the open file from the size check to the close, so that
+// only one of them moves a full log to the backup. A process that waited for
+// the lock may then hold the file that was just renamed: it is the log only
+// while the log path still names the same file.
+bool istNochDasLog(std::FILE* f) {
+    struct stat offen {};
+    struct stat pfad {};
+    if (::fstat(fileno(f), &offen) != 0) return true;  // cannot tell: take it
+    if (::stat(g_logPfad.c_str(), &pfad) != 0) return false;
+    return offen.st_dev == pfad.st_dev && offen.st_ino == pfad.st_ino;
+}
+
+void sperren(std::FILE* f) {
+    // Without a lock (a file system that has none) the line is still written.
+    while (::flock(fileno(f), LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+// Opens the log path for appending and locks it; retries while another
+// process renames the file between the open and the lock.
+std::FILE* oeffnenUndSperren() {
+    for (int versuch = 0; versuch < 8; ++versuch) {
+        std::FILE* f = std::fopen(g_logPfad.c_str(), "a");
+        if (!f) return nullptr;
+        sperren(f);
+        if (istNochDasLog(f)) return f;
+        std::fclose(f);
+    }
+    // The file keeps being replaced: append to whatever the path names now.
     return std::fopen(g_logPfad.c_str(), "a");
+}
+
+// Moves the full log to the backup path and opens a fresh log. A missing
+// backup is normal, and a failed rename leaves the large file, to which the
+// line is then appended (the next line tries again). The old file stays open
+// and locked until the fresh one is open, so that no other process rotates
+// it a second time.
+std::FILE* rotieren(std::FILE* f) {
+    std::remove(g_bakPfad.c_str());
+    if (std::rename(g_logPfad.c_str(), g_bakPfad.c_str()) != 0) return f;
+    std::FILE* neu = oeffnenUndSperren();
+    std::fclose(f);
+    return neu;
 }
 }  // namespace
 
@@ -49,7 +89,7 @@ const std::string& Log_Pfad() { return g_logPfad; }
 const std::string& Log_BakPfad() { return g_bakPfad; }
 
 std::FILE* Log_Open() {
-    std::FILE* f = std::fopen(g_logPfad.c_str(), "a");
+    std::FILE* f = oeffnenUndSperren();
     if (!f) return nullptr;
     if (dateiGroesse(f) > kLogRotationBytes) f = rotieren(f);
     return f;
@@ -71,13 +111,15 @@ void Log_Write(const char* meldung) {
     std::size_t laenge = std::strlen(zeile);
     if (laenge == sizeof zeile - 1 && zeile[laenge - 1] != '\n') zeile[laenge - 1] = '\n';
 
-    // Another process may have grown the file since it was opened.
+    // Under the lock nobody else grows the file; this only catches a log
+    // that could not be locked.
     if (dateiGroesse(g_log) > kLogRotationBytes) {
         g_log = rotieren(g_log);
         if (!g_log) return;
     }
+    // One line is one write: the stream's buffer is larger than the line.
     std::fwrite(zeile, 1, laenge, g_log);
-    std::fclose(g_log);
+    std::fclose(g_log);  // also releases the lock
     g_log = nullptr;
 }
 
