@@ -414,6 +414,36 @@ TEST_F(ConfigToolTest, RefusesValuesTheProgramCannotUse) {
     EXPECT_EQ(schema.size(), 21u);
 }
 
+TEST_F(ConfigToolTest, FilesOthersCanReadOrWriteAreReportedAndReplacedPrivate) {
+    const std::string file = Path("open.cfg");
+    const std::string items = Quote(file) + " " + Items("ORCL", "PLAN01", "planer") + " --password-stdin";
+    ASSERT_EQ(Run(items, "first"), 0) << err_;
+    EXPECT_EQ(err_, "");
+    EXPECT_EQ(Run("--show " + Quote(file)), 0);
+    EXPECT_EQ(err_, "");  // a private file is not reported
+
+    for (mode_t mode : {0644, 0640, 0602, 0660}) {
+        ASSERT_EQ(chmod(file.c_str(), mode), 0);
+        // The program's reader takes such a file as before, silently.
+        EXPECT_EQ(Lookup("LOGIN", file), "planer") << std::oct << mode;
+
+        EXPECT_EQ(Run("--show " + Quote(file)), 0) << std::oct << mode;
+        EXPECT_NE(err_.find("warning"), std::string::npos) << std::oct << mode << ": " << err_;
+        EXPECT_NE(err_.find(file), std::string::npos) << err_;
+        EXPECT_EQ(out_, "NET8=ORCL\nSCHEMA=PLAN01\nLOGIN=planer\nPASS=********\n");
+        struct stat st {};
+        ASSERT_EQ(stat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, mode) << "--show changes nothing";
+
+        ASSERT_EQ(Run(items, "second"), 0) << err_;
+        EXPECT_NE(err_.find("warning"), std::string::npos) << std::oct << mode << ": " << err_;
+        EXPECT_EQ(err_.find("second"), std::string::npos);
+        ASSERT_EQ(stat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << std::oct << mode;
+        EXPECT_EQ(Lookup("PASS", file), "second");
+    }
+}
+
 TEST_F(ConfigToolTest, ShowPrintsTheItemsWithTheProgramsRulesAndMasksThePassword) {
     const std::string file = Path("show.cfg");
     ASSERT_EQ(Run(Quote(file) + " " + Items("ORCL", "PLAN01", "planer") + " --password-stdin", "TopSecret"), 0);

@@ -11,6 +11,10 @@
 // stored with one filler character after it, because the optimiser drops the
 // last character of the stored schema.
 //
+// The file is written readable by its owner only. An existing file that its
+// group or others can read or write is reported on standard error (the
+// optimiser keeps reading such a file).
+//
 // Exit codes: 0 done; 1 file could not be read or written, or --show found
 // an item the optimiser would not take; 2 usage error or a refused value.
 #include <fcntl.h>
@@ -197,6 +201,28 @@ bool WriteAll(int fd, const std::string& data) {
     return true;
 }
 
+// The file holds the logon secrets. A file that the group or others may read
+// or write is reported; the optimiser itself still reads it (set-ups of the
+// scheduler rely on that), and a file written by this tool replaces it with
+// one that only its owner can read.
+void WarnIfOthersHaveAccess(const std::string& path, bool replacing) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return;
+    const mode_t others = st.st_mode & (S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH);
+    if (others == 0) return;
+    std::fprintf(stderr,
+                 "dorvelian-config: warning: %s holds the logon secrets and can be %s by %s (mode %04o)%s\n",
+                 path.c_str(),
+                 (others & (S_IRGRP | S_IROTH)) && (others & (S_IWGRP | S_IWOTH)) ? "read and written"
+                 : (others & (S_IRGRP | S_IROTH))                                 ? "read"
+                                                                                  : "written",
+                 (others & (S_IRGRP | S_IWGRP)) && (others & (S_IROTH | S_IWOTH)) ? "its group and others"
+                 : (others & (S_IRGRP | S_IWGRP))                                 ? "its group"
+                                                                                  : "others",
+                 static_cast<unsigned>(st.st_mode & 07777),
+                 replacing ? "; it is replaced by a file readable by its owner only" : "");
+}
+
 // The item as the optimiser's run takes it from the configuration value.
 std::string TakenItem(const char* key, const char* value) {
     std::size_t n = std::strlen(value);
@@ -210,6 +236,7 @@ std::string TakenItem(const char* key, const char* value) {
 }
 
 int Show(const char* path) {
+    WarnIfOthersHaveAccess(path, false);
     int missing = 0;
     for (const Item& item : kItems) {
         Config_Read("", item.key, 0, path);
@@ -239,6 +266,8 @@ int Write(const std::string& path, const std::string& service, const std::string
                      std::strerror(errno));
         return 1;
     }
+
+    if (exists) WarnIfOthersHaveAccess(path, true);
 
     std::string content;
     const std::string values[4] = {service, schema + kSchemaFiller, login, password};
