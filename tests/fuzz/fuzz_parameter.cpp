@@ -1,0 +1,115 @@
+// Fuzz target: the take-over of the command line into the run context and
+// the check of the requested plan period.
+//
+// The input is the argument vector after the program name, the arguments
+// separated by zero bytes; the first byte sets the argument count, so that
+// short command lines and extra arguments are reached too.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "run/Laufkontext.hpp"
+#include "run/Main.hpp"
+
+namespace {
+
+void require(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "wrong result: %s\n", what);
+        std::abort();
+    }
+}
+
+// An independent reading of 'yyyymmdd': eight digits naming a day of the
+// Gregorian calendar from the year 1 on.
+bool isCalendarDate(std::string_view d) {
+    if (d.size() != 8) return false;
+    for (char c : d)
+        if (c < '0' || c > '9') return false;
+    const int y = std::atoi(std::string(d.substr(0, 4)).c_str());
+    const int m = std::atoi(std::string(d.substr(4, 2)).c_str());
+    const int t = std::atoi(std::string(d.substr(6, 2)).c_str());
+    if (y == 0 || m < 1 || m > 12 || t < 1) return false;
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    const int days[] = {31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return t <= days[m - 1];
+}
+
+std::string prefix(const char* arg, std::size_t n) { return std::string(arg).substr(0, n); }
+
+std::string cutAtBlank(std::string s) { return s.substr(0, s.find(' ')); }
+
+std::string keyParameter(const char* arg) {
+    if (std::strncmp(arg, "00000", 5) == 0) return "";
+    return cutAtBlank(prefix(arg, 5));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    const int argc = 1 + data[0] % 14;
+    std::vector<std::string> args{"dorvelian"};
+    std::string current;
+    for (size_t i = 1; i < size; ++i) {
+        if (data[i] == 0) {
+            args.push_back(current);
+            current.clear();
+        } else {
+            current.push_back(static_cast<char>(data[i]));
+        }
+    }
+    args.push_back(current);
+    while (args.size() < static_cast<size_t>(argc)) args.emplace_back();
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    Laufkontext lk;
+    lk.Von = "garbage";
+    Parameter_Uebernehmen(argc, argv.data(), lk);
+
+    // What the take-over must give, worked out from the arguments directly.
+    auto arg = [&](int i) -> const char* { return i < argc ? argv[i] : ""; };
+    require(lk.Usr.view() == cutAtBlank(prefix(arg(2), 50)), "Usr");
+    require(lk.PlanBeg.view() == prefix(arg(3), 8), "PlanBeg");
+    require(lk.PlanEnd.view() == prefix(arg(4), 8), "PlanEnd");
+    require(lk.Ebene.view() == prefix(arg(5), 3), "Ebene");
+    require(lk.Jbd.view() == prefix(arg(6), 14), "Jbd");
+    require(lk.Jbk.view() == prefix(arg(7), 32), "Jbk");
+    require(lk.Plg.view() == keyParameter(arg(8)), "Plg");
+    require(lk.Eso.view() == keyParameter(arg(9)), "Eso");
+    require(lk.Esa.view() == keyParameter(arg(10)), "Esa");
+    const std::string_view modus = arg(11);
+    require(lk.Modus == (modus == "PLAN_OPTIM" ? 1 : modus == "AUTO_OPTIM" ? 2 : 0), "Modus");
+    require(lk.Von.empty() && lk.Bis.empty(), "the context was not cleared");
+    require(lk.Zeitstempel.size() == 14 && isCalendarDate(lk.Zeitstempel.view().substr(0, 8)), "Zeitstempel");
+
+    // The period check, against the clock's today and against a today taken
+    // from the input (the check reads today only from the context).
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) {
+            if (!isCalendarDate(lk.Jbd.view().substr(0, 8))) break;
+            lk.Zeitstempel.assign(std::string(lk.Jbd.view().substr(0, 8)) + "120000");
+        }
+        const std::string today(lk.Zeitstempel.view().substr(0, 8));
+        const std::string beg = lk.PlanBeg.str(), end = lk.PlanEnd.str();
+        const bool begGiven = beg != "00000000", endGiven = end != "00000000";
+        const bool expected = (!begGiven || (isCalendarDate(beg) && beg >= today)) &&
+                              (!endGiven || (isCalendarDate(end) && end >= today)) &&
+                              (!endGiven || end >= beg);
+        const int ok = Planzeitraum_OK(lk);
+        require(ok == 0 || ok == 1, "answer is not 0 or 1");
+        if (ok == 1) {
+            // Never a period that is not made of real dates.
+            require(!begGiven || isCalendarDate(beg), "accepted a begin that is not a date");
+            require(!endGiven || isCalendarDate(end), "accepted an end that is not a date");
+        }
+        require((ok == 1) == expected, "period check");
+    }
+    return 0;
+}
