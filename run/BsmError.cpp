@@ -41,16 +41,22 @@ void BsmError_Work(const Laufkontext& lk, const char* plg, Dvm746Err& err) {
 int BsmError_Check(const Dvm725Bsm& bsm, Dvm746Err& err) {
     // Effective staffing: open proposals do not count here.
     const int32_t e = bsm.BsmIst - bsm.BsmHtg - std::min(bsm.BsmHtv, bsm.BsmHtn);
-    if (e == 0 && bsm.BsmSol > 0) {
+    // A target below 0 (-1: nobody entered one) asks for nobody, as in the
+    // deviation of the recount; otherwise an empty slot without targets
+    // would be reported as staffed above its maximum.
+    const int32_t sol = std::max(bsm.BsmSol, int32_t{0});
+    const int32_t min = std::max(bsm.BsmMin, int32_t{0});
+    const int32_t max = std::max(bsm.BsmMax, int32_t{0});
+    if (e == 0 && sol > 0) {
         Err_Write(bsm, 1601, err);
         return 1;
     }
-    if (e < bsm.BsmSol) {
-        Err_Write(bsm, e < bsm.BsmMin ? 1602 : 1603, err);
+    if (e < sol) {
+        Err_Write(bsm, e < min ? 1602 : 1603, err);
         return 1;
     }
-    if (e > bsm.BsmSol) {
-        Err_Write(bsm, e > bsm.BsmMax ? 1605 : 1604, err);
+    if (e > sol) {
+        Err_Write(bsm, e > max ? 1605 : 1604, err);
         return 1;
     }
     return 0;
