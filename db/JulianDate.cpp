@@ -83,7 +83,13 @@ std::optional<double> parse(std::string_view text, std::string_view f, int32_t& 
     return kUnixEpochJulian + days + (h * 3600 + mi * 60 + s) / 86400.0;
 }
 
+bool inRange(double julian) {
+    // 0001-01-01 00:00:00 up to the last second of 9999-12-31.
+    return std::isfinite(julian) && julian >= 1721425.5 && julian < 5373484.5;
+}
+
 bool format(double julian, std::string_view f, std::string& out) {
+    if (!inRange(julian)) return false;
     // Whole seconds since the Unix epoch, rounded, so that x.5 + 1/86400 steps
     // never come out one second short.
     const double secsD = std::floor((julian - kUnixEpochJulian) * 86400.0 + 0.5);

@@ -19,7 +19,10 @@ bool validDate(int y, int m, int d);
 // of the error (-1858 not a digit, -1840 too short, -1830 too long, -1843
 // month, -1847 day, -1850 hour, -1851 minute, -1852 second, -1821 format).
 std::optional<double> parse(std::string_view text, std::string_view format, int32_t& error);
-// Formats a Julian day number by such a format; false for an unknown format.
+// True for a Julian day number of the years 1 to 9999 (not NaN or infinite).
+bool inRange(double julian);
+// Formats a Julian day number by such a format; false for an unknown format
+// or a number outside inRange.
 bool format(double julian, std::string_view format, std::string& out);
 // The Julian day of the local time now, to the second.
 double now();

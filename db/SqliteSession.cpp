@@ -26,9 +26,9 @@ namespace {
 
 // Errors of the functions carry the original code in front of their text, so
 // that the session can hand it back as the statement's result.
-void resultOraError(sqlite3_context* ctx, int32_t code, const char* what) {
+void resultCodedError(sqlite3_context* ctx, int32_t code, const char* what) {
     char msg[96];
-    std::snprintf(msg, sizeof msg, "ORA-%05d: %s", -code, what);
+    std::snprintf(msg, sizeof msg, "DV-%05d: %s", -code, what);
     sqlite3_result_error(ctx, msg, -1);
 }
 
@@ -41,7 +41,7 @@ void fnToDate(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
             sqlite3_result_double(ctx, jd::truncateToDay(sqlite3_value_double(argv[0])));
             return;
         }
-        resultOraError(ctx, rc::kInvalidNumber, "date expected");
+        resultCodedError(ctx, rc::kInvalidNumber, "date expected");
         return;
     }
     if (t != SQLITE_TEXT) {
@@ -54,7 +54,7 @@ void fnToDate(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (text[0] == '\0') { sqlite3_result_null(ctx); return; }
     int32_t err = 0;
     std::optional<double> v = jd::parse(text, fmt ? fmt : "", err);
-    if (!v) { resultOraError(ctx, err, "date text does not match its format"); return; }
+    if (!v) { resultCodedError(ctx, err, "date text does not match its format"); return; }
     sqlite3_result_double(ctx, *v);
 }
 
@@ -68,8 +68,12 @@ void fnToChar(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     }
     std::string out;
     const char* fmt = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    if (!jd::inRange(sqlite3_value_double(argv[0]))) {
+        resultCodedError(ctx, -1841, "year must be between 1 and 9999");
+        return;
+    }
     if (!jd::format(sqlite3_value_double(argv[0]), fmt ? fmt : "", out)) {
-        resultOraError(ctx, -1821, "date format not recognized");
+        resultCodedError(ctx, -1821, "date format not recognized");
         return;
     }
     sqlite3_result_text(ctx, out.c_str(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
@@ -78,7 +82,7 @@ void fnToChar(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 void fnSysdate(sqlite3_context* ctx, int, sqlite3_value**) { sqlite3_result_double(ctx, jd::now()); }
 
 int32_t codeFromMessage(const char* msg, int32_t fallback) {
-    if (msg && std::strncmp(msg, "ORA-", 4) == 0) return -std::atoi(msg + 4);
+    if (msg && std::strncmp(msg, "DV-", 3) == 0) return -std::atoi(msg + 3);
     return fallback;
 }
 
