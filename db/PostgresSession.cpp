@@ -16,6 +16,7 @@
 #include <deque>
 #include <vector>
 
+#include "db/JulianDate.hpp"
 #include "db/ResultCodes.hpp"
 #include "db/Session.hpp"
 #include "db/SqlText.hpp"
@@ -71,7 +72,36 @@ struct Prepared {
     uint64_t placeholderMask = 0;
     std::vector<IntoTarget> into;
     std::string savepointName;
+    // Inputs converted with TO_DATE(:bN,'format'), checked before the run.
+    std::vector<std::pair<int, std::string>> dateInputs;
 };
+
+// The placeholders of the text that stand as TO_DATE(:bN,'format'), with
+// their formats.
+std::vector<std::pair<int, std::string>> dateInputsOf(const ParsedSql& parsed) {
+    std::vector<std::pair<int, std::string>> out;
+    const auto& ps = parsed.pieces;
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
+    for (std::size_t i = 0; i + 3 < ps.size(); ++i) {
+        if (ps[i].type != SqlPiece::Word || !equalsNoCase(ps[i].text, "TO_DATE")) continue;
+        const std::string& open = ps[i + 1].text;
+        if (ps[i + 1].type != SqlPiece::Text || open.find_first_not_of(" \t\n(") != std::string::npos ||
+            open.find('(') == std::string::npos || ps[i + 2].type != SqlPiece::Placeholder ||
+            ps[i + 3].type != SqlPiece::Text)
+            continue;
+        const std::string& rest = ps[i + 3].text;
+        std::size_t k = 0;
+        while (k < rest.size() && blank(rest[k])) ++k;
+        if (k >= rest.size() || rest[k] != ',') continue;
+        ++k;
+        while (k < rest.size() && blank(rest[k])) ++k;
+        if (k >= rest.size() || rest[k] != '\'') continue;
+        std::size_t end = rest.find('\'', k + 1);
+        if (end == std::string::npos) continue;
+        out.emplace_back(ps[i + 2].n, rest.substr(k + 1, end - k - 1));
+    }
+    return out;
+}
 
 struct OpenCursor {
     PGresult* res = nullptr;
@@ -307,6 +337,7 @@ private:
         p.kind = parsed.kind;
         p.into = parsed.into;
         p.placeholderMask = parsed.placeholderMask;
+        p.dateInputs = dateInputsOf(parsed);
         p.text = translate(parsed);
         int maxN = -1;
         for (int n : parsed.placeholders) maxN = std::max(maxN, n);
@@ -354,6 +385,15 @@ private:
         }
         if ((bound & p.placeholderMask) != p.placeholderMask)
             return fail(rc::kNotAllBound, "a placeholder has no input value");
+        // A date text that does not fit its format fails with the code the
+        // embedded backend gives for it (the same parser), not with
+        // whatever the server's own conversion would say.
+        for (const auto& [n, format] : p.dateInputs) {
+            const std::string& v = text[static_cast<std::size_t>(n)];
+            if (!values[static_cast<std::size_t>(n)] || v.empty()) continue;
+            int32_t err = 0;
+            if (!jd::parse(v, format, err)) return fail(err, "date text does not match its format");
+        }
         res = PQexecPrepared(conn_, p.name.c_str(), p.nparams, values.data(), nullptr, nullptr, 0);
         ExecStatusType want = (p.kind == SqlKind::Select || p.kind == SqlKind::SelectInto) ? PGRES_TUPLES_OK
                                                                                           : PGRES_COMMAND_OK;

@@ -14,6 +14,12 @@
 using testdb::jd;
 using testdb::TestDb;
 
+TESTDB_BOTH_BACKENDS(BdpBszPnr);
+TESTDB_BOTH_BACKENDS(BdpPnrDat);
+TESTDB_BOTH_BACKENDS(BdpVorNchBsz);
+TESTDB_BOTH_BACKENDS(BdpTagArbZt);
+TESTDB_BOTH_BACKENDS(BdpBszCount);
+
 namespace {
 
 const std::string kTag = "20261208";
@@ -71,8 +77,8 @@ std::vector<int> readAll(Read read, int32_t& last) {
 
 }  // namespace
 
-TEST(BdpBszPnr, DeliversOnlyMovableRecordsOfTheSlotInDeploymentOrder) {
-    TestDb db;
+TEST_P(BdpBszPnr, DeliversOnlyMovableRecordsOfTheSlotInDeploymentOrder) {
+    TestDb db(backend());
     insertBdp(db, {{"BdpPnr", "'A'"}, {"BdpRnd", "3"}});
     insertBdp(db, {{"BdpPnr", "'B'"}, {"BdpRnd", "1"}});
     insertBdp(db, {{"BdpPnr", "'C'"}, {"BdpRnd", "2"}});
@@ -96,14 +102,14 @@ TEST(BdpBszPnr, DeliversOnlyMovableRecordsOfTheSlotInDeploymentOrder) {
     EXPECT_EQ(Bdp_BszPnr_Close(), 0);
 }
 
-TEST(BdpBszPnr, CopiesEveryColumnAndReadsNullsThroughTheIndicator) {
-    TestDb db;
+TEST_P(BdpBszPnr, CopiesEveryColumnAndReadsNullsThroughTheIndicator) {
+    TestDb db(backend());
     insertBdp(db, {{"BdpBsz", "'FR'"}, {"BdpJhr", "2026"}, {"BdpMon", "12"}, {"BdpWoc", "50"},
                    {"BdpJwc", "202650"}, {"BdpTag", "2"}, {"BdpTtp", "'WT'"},
                    {"BdpKst", "'KST-1'"}, {"BdpOso", "'E9'"}, {"BdpOsa", "'A9'"},
                    {"BdpOsv", "600"}, {"BdpOsb", "700"}, {"BdpOsz", "'SP'"}, {"BdpOsw", "3"},
                    {"BdpAwp", "4"}, {"BdpFnr", "5"},
-                   {"BdpDat", "julianday('2026-12-07 13:14:15')"}, {"BdpTxt", "'Text'"},
+                   {"BdpDat", testdb::stamp("2026-12-07 13:14:15")}, {"BdpTxt", "'Text'"},
                    {"BdpErf", "'planer'"}, {"BdpAzt", "450"}, {"BdpId1", "1"},
                    {"BdpId8", "8"}, {"BdpRnd", "7"}, {"BdpBnr", "6"}, {"BdpPau", "30"},
                    {"BdpBzt", "9"}, {"BdpKos", "12.5"}});
@@ -170,11 +176,11 @@ TEST(BdpBszPnr, CopiesEveryColumnAndReadsNullsThroughTheIndicator) {
     Bdp_BszPnr_Close();
 }
 
-TEST(BdpPnrDat, DeliversTheActiveRecordsOfTheDayAndKeepsTheChangeStamp) {
-    TestDb db;
+TEST_P(BdpPnrDat, DeliversTheActiveRecordsOfTheDayAndKeepsTheChangeStamp) {
+    TestDb db(backend());
     insertBdp(db, {{"BdpSzv", "900"}, {"BdpRnd", "2"}, {"BdpFc1", "'K'"}});
     insertBdp(db, {{"BdpSzv", "300"}, {"BdpRnd", "1"}, {"BdpSts", "'U'"},
-                   {"BdpDat", "julianday('2026-12-07 10:00:00')"}});
+                   {"BdpDat", testdb::stamp("2026-12-07 10:00:00")}});
     insertBdp(db, {{"BdpSzv", "100"}, {"BdpRnd", "11"}, {"BdpAkt", "9999"}});
     insertBdp(db, {{"BdpSzv", "110"}, {"BdpRnd", "12"}, {"BdpSts", "'O'"}});
     insertBdp(db, {{"BdpSzv", "120"}, {"BdpRnd", "13"}, {"BdpSts", "'D'"}});
@@ -205,8 +211,8 @@ TEST(BdpPnrDat, DeliversTheActiveRecordsOfTheDayAndKeepsTheChangeStamp) {
     Bdp_PnrDat_Close();
 }
 
-TEST(BdpVorNchBsz, CoversTheDayBeforeToTheDayAfter) {
-    TestDb db;
+TEST_P(BdpVorNchBsz, CoversTheDayBeforeToTheDayAfter) {
+    TestDb db(backend());
     insertBdp(db, {{"BdpBdt", jd("20261209")}, {"BdpRnd", "3"}});
     insertBdp(db, {{"BdpBdt", jd("20261207")}, {"BdpRnd", "1"}});
     insertBdp(db, {{"BdpRnd", "2"}, {"BdpAkt", "2"}, {"BdpSts", "'M'"}});
@@ -229,8 +235,8 @@ TEST(BdpVorNchBsz, CoversTheDayBeforeToTheDayAfter) {
     EXPECT_EQ(Bdp_VorNchBsz_Close(), 0);
 }
 
-TEST(BdpTagArbZt, SumsTheActiveWorkingTimeAndGivesZeroWithoutRecords) {
-    TestDb db;
+TEST_P(BdpTagArbZt, SumsTheActiveWorkingTimeAndGivesZeroWithoutRecords) {
+    TestDb db(backend());
     insertBdp(db, {{"BdpAzt", "300"}});
     insertBdp(db, {{"BdpAzt", "120"}, {"BdpSzv", "1000"}, {"BdpSts", "'D'"}});
     insertBdp(db, {{"BdpAzt", "999"}, {"BdpSzv", "1100"}, {"BdpAkt", "9999"}});
@@ -248,8 +254,8 @@ TEST(BdpTagArbZt, SumsTheActiveWorkingTimeAndGivesZeroWithoutRecords) {
     EXPECT_EQ(p.ArbZtBrutto, 0);
 }
 
-TEST(BdpBszCount, EmptySlotGivesZeroEverywhere) {
-    TestDb db;
+TEST_P(BdpBszCount, EmptySlotGivesZeroEverywhere) {
+    TestDb db(backend());
     insertBdp(db, {{"BdpSzv", "481"}, {"BdpKos", "5"}, {"BdpId1", "3"}});  // other slot
     BszZaehlSatz z = zaehlSatz();
     z.AnzZtGleich = z.AnzZtAbw = z.AnzGesamt = z.AnzFc1 = z.AnzFc2 = z.AnzFc3 = 9;
@@ -268,8 +274,8 @@ TEST(BdpBszCount, EmptySlotGivesZeroEverywhere) {
     EXPECT_DOUBLE_EQ(z.SumKosOhneM, 0.0);
 }
 
-TEST(BdpBszCount, CountsAndSumsAMixedSlot) {
-    TestDb db;
+TEST_P(BdpBszCount, CountsAndSumsAMixedSlot) {
+    TestDb db(backend());
     // Plain, on the slot's time, with cost and counters.
     insertBdp(db, {{"BdpPnr", "'A'"}, {"BdpKos", "10"}, {"BdpId1", "1"}, {"BdpId8", "2"}});
     // Working time off at the end; function code 1; cost.
@@ -305,8 +311,8 @@ TEST(BdpBszCount, CountsAndSumsAMixedSlot) {
     EXPECT_DOUBLE_EQ(z.SumKosOhneM, 230.0);  // A, B and the "O" record
 }
 
-TEST(BdpBszCount, FailingIdSumsAreClearedAndTheRestIsNotRun) {
-    TestDb db;
+TEST_P(BdpBszCount, FailingIdSumsAreClearedAndTheRestIsNotRun) {
+    TestDb db(backend());
     // Two counters that overflow the 32-bit host value only in their sum.
     insertBdp(db, {{"BdpPnr", "'A'"}, {"BdpId3", "2000000000"}, {"BdpKos", "1"}});
     insertBdp(db, {{"BdpPnr", "'B'"}, {"BdpId3", "2000000000"}});

@@ -13,6 +13,11 @@
 using testdb::jd;
 using testdb::TestDb;
 
+TESTDB_BOTH_BACKENDS(PersonPbv);
+TESTDB_BOTH_BACKENDS(PersonZtg);
+TESTDB_BOTH_BACKENDS(PersonQualifikation);
+TESTDB_BOTH_BACKENDS(PersonKosten);
+
 namespace {
 
 const char* const kTag = "20261208";
@@ -44,8 +49,8 @@ PnrSatz satz(const char* plg = "P1") {
 
 }  // namespace
 
-TEST(PersonPbv, AssignmentAndStructureOfTheDate) {
-    TestDb db;
+TEST_P(PersonPbv, AssignmentAndStructureOfTheDate) {
+    TestDb db(backend());
     grunddaten(db, 2, 1);
 
     PnrSatz p = satz();
@@ -79,8 +84,8 @@ TEST(PersonPbv, AssignmentAndStructureOfTheDate) {
     EXPECT_EQ(Komplett_PnrSatz(p), 1403);
 }
 
-TEST(PersonPbv, MissingStructureRowKeepsTheRecord) {
-    TestDb db;
+TEST_P(PersonPbv, MissingStructureRowKeepsTheRecord) {
+    TestDb db(backend());
     grunddaten(db);
 
     PnrSatz p = satz("P2");  // no Dvm712Pgz row for P2/E1/A1
@@ -96,8 +101,8 @@ TEST(PersonPbv, MissingStructureRowKeepsTheRecord) {
     EXPECT_EQ(p.PgzAzk, 0);
 }
 
-TEST(PersonZtg, WorkingTimeEntryWithFrame) {
-    TestDb db;
+TEST_P(PersonZtg, WorkingTimeEntryWithFrame) {
+    TestDb db(backend());
     grunddaten(db);
 
     struct Fall {
@@ -136,8 +141,8 @@ TEST(PersonZtg, WorkingTimeEntryWithFrame) {
     EXPECT_EQ(p.Ka2Ttp, "WT");
 }
 
-TEST(PersonZtg, NoEntryOrNoValidModelLeavesTheRecord) {
-    TestDb db;
+TEST_P(PersonZtg, NoEntryOrNoValidModelLeavesTheRecord) {
+    TestDb db(backend());
     grunddaten(db);
 
     PnrSatz p = satz();
@@ -166,8 +171,8 @@ TEST(PersonZtg, NoEntryOrNoValidModelLeavesTheRecord) {
     EXPECT_EQ(p.ZtgAzt, "M1");
 }
 
-TEST(PersonZtg, SubstituteModelsOfTheEntry) {
-    TestDb db;
+TEST_P(PersonZtg, SubstituteModelsOfTheEntry) {
+    TestDb db(backend());
     grunddaten(db);
     db.exec("insert into Dvm140Azv (AzvNum,AzvGvo,AzvGbi,AzvKev,AzvKeb,AzvGlv,AzvGlb,AzvSol)"
             " values ('M2'," + jd("20261101") + ",null,600,900,540,1000,480),"
@@ -220,8 +225,8 @@ TEST(PersonZtg, SubstituteModelsOfTheEntry) {
     EXPECT_EQ(Ztg_ErsCur_Close(), 0);
 }
 
-TEST(PersonQualifikation, HeldOnTheDate) {
-    TestDb db;
+TEST_P(PersonQualifikation, HeldOnTheDate) {
+    TestDb db(backend());
     db.exec("insert into Dvm716Qzp (QzpPnr,QzpQfk,QzpVon,QzpBis) values "
             "('4711','Q1'," + jd("20260101") + ",null),"
             "('4711','Q2'," + jd("20260101") + "," + jd("20261207") + "),"
@@ -238,8 +243,8 @@ TEST(PersonQualifikation, HeldOnTheDate) {
     EXPECT_EQ(p.Pnr, "4711");
 }
 
-TEST(PersonQualifikation, ListOfAWorkplace) {
-    TestDb db;
+TEST_P(PersonQualifikation, ListOfAWorkplace) {
+    TestDb db(backend());
     db.exec("insert into Dvm717Qea (QeaEsa,QeaQfk) values "
             "('A1','Q3'),('A1','Q1'),('A1','Q2'),('A2','Q9')");
 
@@ -259,8 +264,8 @@ TEST(PersonQualifikation, ListOfAWorkplace) {
     EXPECT_EQ(Qea_Qlf2Esa_Close(), 0);
 }
 
-TEST(PersonKosten, CostRateOfTheDate) {
-    TestDb db;
+TEST_P(PersonKosten, CostRateOfTheDate) {
+    TestDb db(backend());
     db.exec("insert into Dvm708Pss (PssKss,PssGvo,PssGbi,PssWrt) values "
             "('S1'," + jd("20260101") + "," + jd("20261130") + ",10.0),"
             "('S1'," + jd("20261201") + ",null,42.75),"

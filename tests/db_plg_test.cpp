@@ -23,9 +23,9 @@ void insertPlg(TestDb& db, const std::string& plg, bool newer = true) {
         "PlgBeg,PlgFts,PlgQu1,PlgAr1,PlgRu1,PlgMe1,PlgAm1,PlgRe1,PlgQu2,PlgAr2,PlgRu2,"
         "PlgMe2,PlgAm2,PlgRe2,PlgQu3,PlgAr3,PlgRu3,PlgMe3,PlgAm3,PlgRe3";
     std::string vals = "'" + plg + "','Text " + plg +
-                       "','K1',3,4,julianday('2026-12-08 12:34:56'),'erfasser',"
-                       "julianday('2026-12-09 01:02:03'),'planer','pgm','user',"
-                       "julianday('2026-12-10 23:59:58'),5,"
+                       "','K1',3,4," + testdb::stamp("2026-12-08 12:34:56") + ",'erfasser'," +
+                       testdb::stamp("2026-12-09 01:02:03") + ",'planer','pgm','user'," +
+                       testdb::stamp("2026-12-10 23:59:58") + ",5,"
                        "11,12,13,14,15,16,21,22,23,24,25,26,31,32,33,34,35,36";
     if (newer) {
         cols += ",PlgOpt,PlgOpl";
@@ -38,15 +38,21 @@ std::vector<int32_t> switches(const Dvm701Plg& p) {
     return {p.PlgQu, p.PlgAr, p.PlgRu, p.PlgMe, p.PlgAm, p.PlgRe};
 }
 
-class PlgTest : public ::testing::Test {
+class PlgTest : public testdb::BackendTest {
 protected:
-    void SetUp() override { PlgOptOpl_Aktiv = 1; }
+    void SetUp() override {
+        BackendTest::SetUp();
+        PlgOptOpl_Aktiv = 1;
+    }
 };
 
 }  // namespace
 
-TEST_F(PlgTest, ReadDeliversRowWithSwitchesOfTheLevel) {
-    TestDb db;
+TESTDB_INSTANTIATE_BOTH(PlgTest);
+TESTDB_BOTH_BACKENDS(Kalender);
+
+TEST_P(PlgTest, ReadDeliversRowWithSwitchesOfTheLevel) {
+    TestDb db(backend());
     insertPlg(db, "P1");
 
     Dvm701Plg p;
@@ -87,8 +93,8 @@ TEST_F(PlgTest, ReadDeliversRowWithSwitchesOfTheLevel) {
     EXPECT_EQ(fehlt.PlgQu, 9);
 }
 
-TEST_F(PlgTest, UpdateWritesEveryColumnAndEmptyTextsAsNull) {
-    TestDb db;
+TEST_P(PlgTest, UpdateWritesEveryColumnAndEmptyTextsAsNull) {
+    TestDb db(backend());
     insertPlg(db, "P1");
     insertPlg(db, "P2");
 
@@ -137,8 +143,8 @@ TEST_F(PlgTest, UpdateWritesEveryColumnAndEmptyTextsAsNull) {
     EXPECT_EQ(db.count("select count(*) from Dvm701Plg"), 2);
 }
 
-TEST_F(PlgTest, CursorDeliversAllPlanGroupsInKeyOrder) {
-    TestDb db;
+TEST_P(PlgTest, CursorDeliversAllPlanGroupsInKeyOrder) {
+    TestDb db(backend());
     insertPlg(db, "P3");
     insertPlg(db, "P1");
     insertPlg(db, "P2");
@@ -172,8 +178,8 @@ TEST_F(PlgTest, CursorDeliversAllPlanGroupsInKeyOrder) {
     EXPECT_EQ(keys, (std::vector<std::string>{"P1", "P2", "P3"}));
 }
 
-TEST_F(PlgTest, OlderLayoutFallsBackForGood) {
-    TestDb db(Layout::Older);
+TEST_P(PlgTest, OlderLayoutFallsBackForGood) {
+    TestDb db(backend(), Layout::Older);
     insertPlg(db, "P1", false);
     insertPlg(db, "P2", false);
 
@@ -211,8 +217,8 @@ TEST_F(PlgTest, OlderLayoutFallsBackForGood) {
     EXPECT_EQ(n, 2);
 }
 
-TEST_F(PlgTest, OlderLayoutCursorAsFirstStatement) {
-    TestDb db(Layout::Older);
+TEST_P(PlgTest, OlderLayoutCursorAsFirstStatement) {
+    TestDb db(backend(), Layout::Older);
     insertPlg(db, "P1", false);
 
     Dvm701Plg c;
@@ -226,8 +232,8 @@ TEST_F(PlgTest, OlderLayoutCursorAsFirstStatement) {
     EXPECT_EQ(Plg_Cur_Close(), 0);
 }
 
-TEST_F(PlgTest, HztRead) {
-    TestDb db;
+TEST_P(PlgTest, HztRead) {
+    TestDb db(backend());
     insertPlg(db, "P1");
     insertPlg(db, "P2");
     db.exec("update Dvm701Plg set PlgHzt=null where PlgPlg='P2'");
@@ -242,8 +248,8 @@ TEST_F(PlgTest, HztRead) {
     EXPECT_EQ(hzt, -1);
 }
 
-TEST(Kalender, DateShiftThroughTheCentralCalendar) {
-    TestDb db;
+TEST_P(Kalender, DateShiftThroughTheCentralCalendar) {
+    TestDb db(backend());
     db.fillCalendar(10, 20);
 
     BakSatz bak;
@@ -288,8 +294,8 @@ TEST(Kalender, DateShiftThroughTheCentralCalendar) {
     EXPECT_EQ(wtg, -1);
 }
 
-TEST(Kalender, LastDateOfTheCalendar) {
-    TestDb db;
+TEST_P(Kalender, LastDateOfTheCalendar) {
+    TestDb db(backend());
     FixText<9> datum("x");
     ASSERT_EQ(Bak_MaxDatum_Read(datum), 0);
     EXPECT_EQ(datum, "");
@@ -299,8 +305,8 @@ TEST(Kalender, LastDateOfTheCalendar) {
     EXPECT_EQ(datum, testdb::dayOffset(40));
 }
 
-TEST(Kalender, PlanGroupsOwnCalendar) {
-    TestDb db;
+TEST_P(Kalender, PlanGroupsOwnCalendar) {
+    TestDb db(backend());
     db.exec("insert into Dvm701Plg (PlgPlg,PlgKal) values ('P1','K1'),('P2','K2')");
     db.exec("insert into Dvm755Pka (PkaPlg,PkaNum,PkaDtm,PkaTtp,PkaGwt) values "
             "('P1','K1'," + jd("20261208") + ",'FT',4),"

@@ -38,17 +38,23 @@ TEST(SqlText, QuotedTextAndRepeatedPlaceholdersStayIntact) {
     EXPECT_NE(text.find("d=$5"), std::string::npos);
 }
 
-class Runtime : public ::testing::Test {
+class Runtime : public testdb::BackendTest {
 protected:
-    TestDb t;
+    TestDb t{GetParam()};
     void SetUp() override {
-        t.exec("CREATE TABLE T (K TEXT PRIMARY KEY, N INTEGER, D REAL, S TEXT NOT NULL DEFAULT 'x', DT REAL)");
+        BackendTest::SetUp();
+        if (IsSkipped()) return;
+        // One DDL for both backends: SQLite takes the types by affinity.
+        t.exec("CREATE TABLE T (K varchar(10) PRIMARY KEY, N integer, D double precision, "
+               "S varchar(10) NOT NULL DEFAULT 'x', DT date)");
         t.exec("INSERT INTO T (K, N, D, DT) VALUES ('a', 1, 2.5, " + testdb::jd("20261208") + ")");
         t.exec("INSERT INTO T (K, N, D) VALUES ('n', NULL, NULL)");
     }
 };
 
-TEST_F(Runtime, ReadWithoutRowAnswers1403AndLeavesOutputs) {
+TESTDB_INSTANTIATE_BOTH(Runtime);
+
+TEST_P(Runtime, ReadWithoutRowAnswers1403AndLeavesOutputs) {
     static const db::Sql s("select N into :b0  from T where K=:b1");
     int32_t n = 77;
     EXPECT_EQ(db::selectInto(s, {db::in(1, "zz")}, {db::i32(n)}), 1403);
@@ -57,7 +63,7 @@ TEST_F(Runtime, ReadWithoutRowAnswers1403AndLeavesOutputs) {
     EXPECT_EQ(n, 1);
 }
 
-TEST_F(Runtime, NullReadsOnlyWithIndicator) {
+TEST_P(Runtime, NullReadsOnlyWithIndicator) {
     static const db::Sql withInd("select N ,D into :b0:b1,:b2:b3  from T where K=:b4");
     static const db::Sql withoutInd("select N into :b0  from T where K=:b1");
     int32_t n = 5;
@@ -70,7 +76,7 @@ TEST_F(Runtime, NullReadsOnlyWithIndicator) {
     EXPECT_EQ(db::selectInto(withoutInd, {db::in(1, "a")}, {db::i32i(n)}), db::rc::kSelectListMismatch);
 }
 
-TEST_F(Runtime, MissingColumnAndTableHaveTheirCodes) {
+TEST_P(Runtime, MissingColumnAndTableHaveTheirCodes) {
     static const db::Sql col("select NoSuch into :b0  from T where K=:b1");
     static const db::Sql tab("select N into :b0  from NoSuchTable where K=:b1");
     int32_t n = 0;
@@ -78,7 +84,7 @@ TEST_F(Runtime, MissingColumnAndTableHaveTheirCodes) {
     EXPECT_EQ(db::selectInto(tab, {db::in(1, "a")}, {db::i32(n)}), db::rc::kNoTable);
 }
 
-TEST_F(Runtime, FailedWriteLeavesNoTraceAndReturnsItsOwnCode) {
+TEST_P(Runtime, FailedWriteLeavesNoTraceAndReturnsItsOwnCode) {
     static const db::Sql ins("insert into T (K,N) values (:b0,:b1)");
     static const db::Sql upd("update T  set N=:b0 where K=:b1");
     int32_t v = 3;
@@ -93,13 +99,13 @@ TEST_F(Runtime, FailedWriteLeavesNoTraceAndReturnsItsOwnCode) {
     EXPECT_EQ(t.scalar("SELECT N FROM T WHERE K='b'"), "4");
 }
 
-TEST_F(Runtime, EmptyTextBindsAsNull) {
+TEST_P(Runtime, EmptyTextBindsAsNull) {
     static const db::Sql ins("insert into T (K,S) values (:b0,:b1)");
     EXPECT_EQ(db::guardedWrite(kSp, ins, kRb, {db::in(0, "c"), db::in(1, "")}), db::rc::kNullInsert);
     EXPECT_EQ(t.count("SELECT count(*) FROM T WHERE K='c'"), 0);
 }
 
-TEST_F(Runtime, DatesConvertBothWaysAndCountDays) {
+TEST_P(Runtime, DatesConvertBothWaysAndCountDays) {
     static const db::Sql s("select TO_CHAR(DT,'yyyymmdd') ,TO_CHAR(DT+1,'yyyymmddHH24MISS') into :b0,:b1  from T where K=:b2 and DT=TO_DATE(:b3,'yyyymmdd')");
     FixText<11> d;
     FixText<27> next;
@@ -112,7 +118,7 @@ TEST_F(Runtime, DatesConvertBothWaysAndCountDays) {
     EXPECT_EQ(db::selectInto(s, {db::in(2, key), db::in(3, "2026ab01")}, {db::txt(d), db::txt(next)}), -1858);
 }
 
-TEST_F(Runtime, CursorDeliversRowsThenNoMoreRows) {
+TEST_P(Runtime, CursorDeliversRowsThenNoMoreRows) {
     db::Cursor c("select K ,N  from T order by K");
     FixText<4> k;
     int32_t n = 0;
@@ -124,6 +130,22 @@ TEST_F(Runtime, CursorDeliversRowsThenNoMoreRows) {
     EXPECT_EQ(k, "n");
     EXPECT_EQ(c.fetch({db::txt(k), db::i32i(n)}), 1403);
     EXPECT_EQ(c.close(), 0);
+}
+
+TESTDB_BOTH_BACKENDS(LogonCodes);
+
+TEST_P(LogonCodes, RefusedLogonAndBadSchemasGiveTheSameCodes) {
+    TestDb t(backend(), testdb::Layout::Newer, false);
+    const std::string svc = t.service();
+    EXPECT_EQ(dbConnect("", "pw", svc.c_str(), "PLAN"), db::rc::kLogonDenied);
+    EXPECT_EQ(dbConnect(t.login().c_str(), t.password().c_str(), svc.c_str(), "../PLAN"), db::rc::kInvalidCharacter);
+    EXPECT_EQ(dbConnect(t.login().c_str(), t.password().c_str(), svc.c_str(), ""), db::rc::kMissingOption);
+    EXPECT_EQ(dbConnect(t.login().c_str(), t.password().c_str(), svc.c_str(), "OTHER"), db::rc::kNoSchema);
+    EXPECT_EQ(dbConnect(t.login().c_str(), t.password().c_str(), svc.c_str(), "PLAN"), 0);
+    static const db::Sql s("select count(*)  into :b0  from Dvm701Plg");
+    int32_t n = -1;
+    EXPECT_EQ(db::selectInto(s, {}, {db::i32(n)}), 0);
+    EXPECT_EQ(n, 0);
 }
 
 TEST(Logon, RefusedLogonAndBadSchemasGiveNegativeCodes) {

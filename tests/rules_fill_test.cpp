@@ -19,9 +19,11 @@ using testdb::jd;
 
 const char* const kTag = "20170920";
 
-class RegelnDb : public ::testing::Test {
+class RegelnDb : public testdb::BackendTest {
 protected:
     void SetUp() override {
+        BackendTest::SetUp();
+        if (IsSkipped()) return;
         logPfad_ = db_.dir() + "/regeln.log";
         Log_Pfade_Setzen(logPfad_, db_.dir() + "/regeln.bak");
         for (const char* t : {"20170915", "20170919", "20170920", "20170921", "20170922"}) {
@@ -89,13 +91,13 @@ protected:
         return bss;
     }
 
-    testdb::TestDb db_;
+    testdb::TestDb db_{GetParam()};
     std::string logPfad_;
 };
 
 // ---------------------------------------------------------------- date shift
 
-TEST_F(RegelnDb, DatumRechnenDurchDenKalender) {
+TEST_P(RegelnDb, DatumRechnenDurchDenKalender) {
     char aus[9] = "XXXXXXXX";
     EXPECT_EQ(Datum_Rechnen(1, kTag, aus), 0);
     EXPECT_STREQ(aus, "20170921");
@@ -107,7 +109,7 @@ TEST_F(RegelnDb, DatumRechnenDurchDenKalender) {
     EXPECT_STREQ(tag, "20170922");
 }
 
-TEST_F(RegelnDb, DatumRechnenOhneKalendertagBleibtStehen) {
+TEST_P(RegelnDb, DatumRechnenOhneKalendertagBleibtStehen) {
     db_.exec("insert into DVMASTER.Dvm133Bak values (" + jd("20171231") + ", 2017, 12, 31, 52, 7, 365)");
     char aus[9] = "XXXXXXXX";
     EXPECT_EQ(Datum_Rechnen(1, "20171231", aus), 1403);
@@ -120,7 +122,7 @@ TEST_F(RegelnDb, DatumRechnenOhneKalendertagBleibtStehen) {
 
 // ------------------------------------------------- neighbouring deployments
 
-TEST_F(RegelnDb, NachbarnUndTagessumme) {
+TEST_P(RegelnDb, NachbarnUndTagessumme) {
     einsatz({.datum = "20170919", .von = 1320, .bis = 360, .azt = 480});  // ends 0920 06:00
     einsatz({.von = 360, .bis = 480, .azt = 120, .akt = 1});
     einsatz({.von = 240, .bis = 300, .azt = 60, .akt = 2});  // later in cursor order
@@ -141,7 +143,7 @@ TEST_F(RegelnDb, NachbarnUndTagessumme) {
     EXPECT_EQ(log(), "");
 }
 
-TEST_F(RegelnDb, NachtschichtStempel) {
+TEST_P(RegelnDb, NachtschichtStempel) {
     einsatz({.von = 840, .bis = 1320, .azt = 480});
     einsatz({.datum = "20170921", .von = 360, .bis = 840, .azt = 480});
     PnrSatz p = person();
@@ -157,7 +159,7 @@ TEST_F(RegelnDb, NachtschichtStempel) {
     EXPECT_EQ(p.Ueberschneidung, 1);
 }
 
-TEST_F(RegelnDb, ZweiterSlotbezugUndAlternativzeiten) {
+TEST_P(RegelnDb, ZweiterSlotbezugUndAlternativzeiten) {
     // Kind 3 in a kind-3 slot is judged by its second slot reference.
     einsatz({.von = 600, .bis = 700, .azt = 100, .asw = 3, .awp = 3, .osv = 1000, .osb = 1100});
     PnrSatz p = person();
@@ -182,7 +184,7 @@ TEST_F(RegelnDb, ZweiterSlotbezugUndAlternativzeiten) {
 
 // --------------------------------------------------------- net working time
 
-TEST_F(RegelnDb, ArbeitszeitNettoGrenze) {
+TEST_P(RegelnDb, ArbeitszeitNettoGrenze) {
     einsatz({.von = 480, .bis = 720, .azt = 240});
     einsatz({.von = 720, .bis = 960, .azt = 241});
     PnrSatz p = person();
@@ -203,7 +205,7 @@ TEST_F(RegelnDb, ArbeitszeitNettoGrenze) {
     EXPECT_EQ(p.Fnr, 1521);
 }
 
-TEST_F(RegelnDb, NettoRahmenVorZwischenUndNachDenEinsaetzen) {
+TEST_P(RegelnDb, NettoRahmenVorZwischenUndNachDenEinsaetzen) {
     einsatz({.von = 360, .bis = 720, .azt = 360});
     einsatz({.von = 600, .bis = 840, .azt = 240});
     PnrSatz p = person();
@@ -225,7 +227,7 @@ TEST_F(RegelnDb, NettoRahmenVorZwischenUndNachDenEinsaetzen) {
     EXPECT_EQ(p.ArbZtBrutto, 540);  // 06:00-15:00
 }
 
-TEST_F(RegelnDb, NettoOhneEinsaetze) {
+TEST_P(RegelnDb, NettoOhneEinsaetze) {
     PnrSatz p = person();
     p.RahmenVon = 480;
     p.RahmenBis = 960;
@@ -239,7 +241,7 @@ TEST_F(RegelnDb, NettoOhneEinsaetze) {
     EXPECT_EQ(p.ArbZtBrutto, 1000);
 }
 
-TEST_F(RegelnDb, NettoUeberMitternachtUndZweiterBezug) {
+TEST_P(RegelnDb, NettoUeberMitternachtUndZweiterBezug) {
     einsatz({.von = 300, .bis = 420, .azt = 120});
     einsatz({.von = 1320, .bis = 360, .azt = 480});
     einsatz({.von = 500, .bis = 550, .azt = 50, .asw = 3, .osv = 600, .osb = 720});
@@ -249,7 +251,7 @@ TEST_F(RegelnDb, NettoUeberMitternachtUndZweiterBezug) {
     EXPECT_EQ(p.ArbZtBrutto, 120 + 120 + 480);
 }
 
-TEST_F(RegelnDb, NettoHoechstensZwanzigEintraege) {
+TEST_P(RegelnDb, NettoHoechstensZwanzigEintraege) {
     for (int i = 0; i < 25; ++i) einsatz({.von = 60 + 30 * i, .bis = 70 + 30 * i, .azt = 10});
     PnrSatz p = person();
     NettoArbZt_Ermitteln(p);
@@ -265,7 +267,7 @@ TEST_F(RegelnDb, NettoHoechstensZwanzigEintraege) {
 
 // ------------------------------------------------------------- qualification
 
-TEST_F(RegelnDb, QualifikationEineGenuegt) {
+TEST_P(RegelnDb, QualifikationEineGenuegt) {
     for (const char* q : {"Q1", "Q2", "Q3"}) {
         db_.exec(std::string("insert into Dvm717Qea values ('A2', '") + q + "')");
     }
@@ -298,6 +300,7 @@ class ErsatzDb : public RegelnDb {
 protected:
     void SetUp() override {
         RegelnDb::SetUp();
+        if (IsSkipped()) return;
         db_.exec("insert into Dvm329Ztg values ('P1', " + jd(kTag) + ", 'M1', 'K100', 'G1')");
     }
     void modell(const char* num, int kev, int keb, int glv, int glb, int sol = 480) {
@@ -319,7 +322,7 @@ protected:
     }
 };
 
-TEST_F(ErsatzDb, ErsatzmodellNimmtDenSlotAuf) {
+TEST_P(ErsatzDb, ErsatzmodellNimmtDenSlotAuf) {
     modell("S2", 1200, 1380, 240, 720);
     ersatz("S2");
     int klasse = -1;
@@ -338,7 +341,7 @@ TEST_F(ErsatzDb, ErsatzmodellNimmtDenSlotAuf) {
     EXPECT_EQ(p.RahmenVon, 1200);
 }
 
-TEST_F(ErsatzDb, UeberstandImErsatzrahmenUndNurArtEins) {
+TEST_P(ErsatzDb, UeberstandImErsatzrahmenUndNurArtEins) {
     modell("S2", 360, 900, 0, 0);
     modell("S3", 0, 0, 0, 0, 0);  // no target time: never a substitute
     ersatz("S2");
@@ -359,7 +362,7 @@ TEST_F(ErsatzDb, UeberstandImErsatzrahmenUndNurArtEins) {
 
 // ------------------------------------------------------- rule switches
 
-TEST_F(RegelnDb, AbgeschalteteRegelnLassenDenCode) {
+TEST_P(RegelnDb, AbgeschalteteRegelnLassenDenCode) {
     planGruppe(0, 0, 0, 0, 1);  // level 1 has everything on, level 2 nothing
     einsatz({.von = 600, .bis = 900, .azt = 300});
     PnrSatz p = person(1);
@@ -376,7 +379,7 @@ TEST_F(RegelnDb, AbgeschalteteRegelnLassenDenCode) {
     EXPECT_EQ(log(), "");
 }
 
-TEST_F(RegelnDb, ZweiFehlerLetzterCodeGewinnt) {
+TEST_P(RegelnDb, ZweiFehlerLetzterCodeGewinnt) {
     planGruppe(1, 0, 1, 0);
     db_.exec("insert into Dvm717Qea values ('A2', 'Q1')");
     einsatz({.von = 360, .bis = 600, .azt = 240});  // ends 10:00, slot 12:00: rest too short
@@ -390,7 +393,7 @@ TEST_F(RegelnDb, ZweiFehlerLetzterCodeGewinnt) {
     EXPECT_EQ(p.Fnr, 1511);
 }
 
-TEST_F(RegelnDb, VerlassenerEinsatzZaehltMit) {
+TEST_P(RegelnDb, VerlassenerEinsatzZaehltMit) {
     planGruppe(0, 1, 0, 1);
     einsatz({.von = 480, .bis = 960, .azt = 480});  // the deployment the person would leave
     PnrSatz p = person(2);
@@ -416,6 +419,7 @@ class FillDb : public RegelnDb {
 protected:
     void SetUp() override {
         RegelnDb::SetUp();
+        if (IsSkipped()) return;
         db_.exec("insert into Dvm701Plg (PlgPlg, PlgKal) values ('PG1', 'K1')");
         db_.exec("insert into Dvm133Ka2 values ('K1', " + jd(kTag) + ", 'WT', 'AT', 0)");
         db_.exec("insert into Dvm720Bss (BssPlg, BssEso, BssEsa, BssTtp, BssVon, BssBis, BssBsz, "
@@ -448,7 +452,7 @@ protected:
     }
 };
 
-TEST_F(FillDb, VollstaendigerSatz) {
+TEST_P(FillDb, VollstaendigerSatz) {
     PnrSatz p = leer();
     Dvm720Bss bss;
     EXPECT_EQ(Fill_PnrBss(p, bss, unterbesetzt()), 1);
@@ -492,7 +496,7 @@ TEST_F(FillDb, VollstaendigerSatz) {
     EXPECT_EQ(p.RahmenBis, 0);
 }
 
-TEST_F(FillDb, OhneArbeitszeiteintrag) {
+TEST_P(FillDb, OhneArbeitszeiteintrag) {
     db_.exec("delete from Dvm329Ztg");
     PnrSatz p = leer();
     Dvm720Bss bss;
@@ -511,7 +515,7 @@ TEST_F(FillDb, OhneArbeitszeiteintrag) {
     EXPECT_EQ(p.Fnr, 0);
 }
 
-TEST_F(FillDb, OhneSollzeileUndOhneZuordnung) {
+TEST_P(FillDb, OhneSollzeileUndOhneZuordnung) {
     db_.exec("delete from Dvm720Bss");
     db_.exec("update Dvm710Pbv set PbvGbi = " + jd("20170919"));  // ended the day before
     PnrSatz p = leer();
@@ -538,5 +542,9 @@ TEST_F(FillDb, OhneSollzeileUndOhneZuordnung) {
               std::string::npos)
         << l;
 }
+
+TESTDB_INSTANTIATE_BOTH(RegelnDb);
+TESTDB_INSTANTIATE_BOTH(ErsatzDb);
+TESTDB_INSTANTIATE_BOTH(FillDb);
 
 }  // namespace

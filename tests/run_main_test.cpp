@@ -14,6 +14,8 @@ std::vector<std::string> params(const std::string& beg, const std::string& end, 
 }
 }  // namespace
 
+TESTDB_BOTH_BACKENDS(ProgramRun);
+
 TEST(Program, RefusedLogonEndsTheRunWithoutEndLine) {
     Workspace w;
     w.writeConfig("sqlite:/no/such/dir", "PLAN", "u", "p");
@@ -24,10 +26,10 @@ TEST(Program, RefusedLogonEndsTheRunWithoutEndLine) {
     EXPECT_EQ(log[1], "-Fehler: Main()->dbConnect() Fehlerhafter Connect mit der DB! RC: -12154");
 }
 
-TEST(Program, TenParametersAfterAGoodLogonAreTooFew) {
-    TestDb t(testdb::Layout::Newer, false);
+TEST_P(ProgramRun, TenParametersAfterAGoodLogonAreTooFew) {
+    TestDb t(backend(), testdb::Layout::Newer, false);
     Workspace w;
-    w.writeConfig(t.service(), "PLAN", "u", "p");
+    w.writeConfig(t.service(), t.schema(), t.login(), t.password());
     auto p = params("00000000", "00000000");
     p.pop_back();
     EXPECT_EQ(w.run(p), 0);
@@ -36,11 +38,11 @@ TEST(Program, TenParametersAfterAGoodLogonAreTooFew) {
     EXPECT_EQ(log[1], "-Fehler: Main() Mindestanzahl Parameter(12) unterschritten! Anzahl uebergeben: 11.");
 }
 
-TEST(Program, PlanPeriodIsCheckedAndTheEndLineFollows) {
-    TestDb t(testdb::Layout::Newer, false);
+TEST_P(ProgramRun, PlanPeriodIsCheckedAndTheEndLineFollows) {
+    TestDb t(backend(), testdb::Layout::Newer, false);
     t.fillCalendar();
     Workspace w;
-    w.writeConfig(t.service(), "PLAN", "u", "p");
+    w.writeConfig(t.service(), t.schema(), t.login(), t.password());
     const std::string rejected = "-Fehler: Main()->Planzeitraum_OK(): Planbeginn/-Ende unzulaessig!";
     struct Fall {
         std::string beg, end;

@@ -18,14 +18,16 @@ using testdb::today;
 
 namespace {
 
-class PlanGroupRun : public ::testing::Test {
+class PlanGroupRun : public testdb::BackendTest {
 protected:
-    TestDb t;
+    TestDb t{GetParam()};
     Laufkontext lk;
     Dvm746Err err;
     std::string logFile;
 
     void SetUp() override {
+        BackendTest::SetUp();
+        if (IsSkipped()) return;
         BsmOvaOve_Aktiv = 1;
         PlgOptOpl_Aktiv = 1;
         t.fillCalendar(10, 60);
@@ -71,7 +73,7 @@ protected:
     }
 };
 
-TEST_F(PlanGroupRun, LevelOutsideOneToThreeLeavesThePlanGroupUntouched) {
+TEST_P(PlanGroupRun, LevelOutsideOneToThreeLeavesThePlanGroupUntouched) {
     for (int opl : {0, 4}) {
         std::string plg = "P" + std::to_string(opl);
         plangruppe(plg, opl);
@@ -85,17 +87,18 @@ TEST_F(PlanGroupRun, LevelOutsideOneToThreeLeavesThePlanGroupUntouched) {
     EXPECT_EQ(log(), std::vector<std::string>{"-Fehler: Einsatzplan_Optimieren()->Plg_PKey_Read() RC: 1403! PLG: NONE"});
 }
 
-TEST_F(PlanGroupRun, MarksAreClearedAndTheStartTimeKept) {
+TEST_P(PlanGroupRun, MarksAreClearedAndTheStartTimeKept) {
     plangruppe("PG", 3);
     Einsatzplan_Optimieren(lk, "PG", "", "", err);
     EXPECT_EQ(lk.Ebene, "ESA");
-    auto row = t.rows("SELECT ifnull(PlgUsr,'-'), ifnull(PlgPgm,'-'), PlgFts, strftime('%Y%m%d%H%M%S', PlgBeg), PlgTxt, PlgKal, PlgHzt FROM Dvm701Plg");
+    auto row = t.rows("SELECT coalesce(PlgUsr,'-'), coalesce(PlgPgm,'-'), PlgFts, " + testdb::stampText("PlgBeg") +
+                      ", PlgTxt, PlgKal, PlgHzt FROM Dvm701Plg");
     ASSERT_EQ(row.size(), 1u);
     EXPECT_EQ(row[0], (std::vector<std::string>{"-", "-", "0", today() + "063000", "Gruppe", "K1", "1"}));
     EXPECT_TRUE(log().empty());
 }
 
-TEST_F(PlanGroupRun, PeriodFollowsHorizonWeekdayAndCalendarEnd) {
+TEST_P(PlanGroupRun, PeriodFollowsHorizonWeekdayAndCalendarEnd) {
     plangruppe("PG", 1, 2);
     int wtg = std::stoi(t.scalar("SELECT BakWtg FROM DVMASTER.Dvm133Bak WHERE BakDtm=" + jd(today())));
     Planzeitraum_Ermitteln("PG", lk);
@@ -122,7 +125,7 @@ TEST_F(PlanGroupRun, PeriodFollowsHorizonWeekdayAndCalendarEnd) {
     EXPECT_EQ(lk.Bis, dayOffset(7));
 }
 
-TEST_F(PlanGroupRun, OldErrorRowsOfTheKindGoInPeriodUndatedAndBeforeToday) {
+TEST_P(PlanGroupRun, OldErrorRowsOfTheKindGoInPeriodUndatedAndBeforeToday) {
     plangruppe("PG", 1, 0);
     lk.PlanEnd = dayOffset(5).c_str();
     fehlerzeile("PG", "PLANO", today());      // in the period
@@ -137,7 +140,7 @@ TEST_F(PlanGroupRun, OldErrorRowsOfTheKindGoInPeriodUndatedAndBeforeToday) {
     EXPECT_EQ(t.count("SELECT count(*) FROM Dvm746Err"), 3);
 }
 
-TEST_F(PlanGroupRun, ErrorReviewWritesOneNumberedRowPerMissedTarget) {
+TEST_P(PlanGroupRun, ErrorReviewWritesOneNumberedRowPerMissedTarget) {
     plangruppe("PG", 1, 0);
     lk.PlanEnd = dayOffset(1).c_str();
     const std::string d = today();
@@ -149,8 +152,8 @@ TEST_F(PlanGroupRun, ErrorReviewWritesOneNumberedRowPerMissedTarget) {
     matrixzeile("PG", "E2", d, 660, 2, 1, 2, 3);            // E > Max -> 1605
     matrixzeile("PG", "E2", d, 720, 2, 1, 3, 2);            // E = Sol -> none
     Einsatzplan_Optimieren(lk, "PG", "", "", err);
-    auto rows = t.rows("SELECT ErrLfn, ErrEso, ErrZtv, ErrFnr, ErrKng, ErrErf, ErrJbd, ErrJbk, ifnull(ErrPnr,'-'), ErrKnz, "
-                       "strftime('%Y%m%d', ErrBdt) FROM Dvm746Err ORDER BY ErrLfn");
+    auto rows = t.rows("SELECT ErrLfn, ErrEso, ErrZtv, ErrFnr, ErrKng, ErrErf, ErrJbd, ErrJbk, coalesce(ErrPnr,'-'), ErrKnz, " +
+                       testdb::dateText("ErrBdt") + " FROM Dvm746Err ORDER BY ErrLfn");
     ASSERT_EQ(rows.size(), 5u);
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"360", "1603"}, {"420", "1602"}, {"480", "1601"}, {"600", "1604"}, {"660", "1605"}};
@@ -167,7 +170,7 @@ TEST_F(PlanGroupRun, ErrorReviewWritesOneNumberedRowPerMissedTarget) {
     }
 }
 
-TEST_F(PlanGroupRun, ReviewIsRestrictedToTheUnitOfTheRunContext) {
+TEST_P(PlanGroupRun, ReviewIsRestrictedToTheUnitOfTheRunContext) {
     plangruppe("PG", 1, 0);
     matrixzeile("PG", "E1", today(), 360, 3, 2, 5, 0);
     matrixzeile("PG", "E2", today(), 360, 3, 2, 5, 0);
@@ -176,10 +179,10 @@ TEST_F(PlanGroupRun, ReviewIsRestrictedToTheUnitOfTheRunContext) {
     lk.Bis = today().c_str();
     ErrSatz_Init("PG", err, lk, 2);
     BsmError_Work(lk, "PG", err);
-    EXPECT_EQ(t.scalar("SELECT group_concat(ErrEso) FROM Dvm746Err"), "E2");
+    EXPECT_EQ(t.joined("SELECT ErrEso FROM Dvm746Err"), "E2");
 }
 
-TEST_F(PlanGroupRun, RunningNumberWrapsAfter9999AndAFailedInsertLeavesAGap) {
+TEST_P(PlanGroupRun, RunningNumberWrapsAfter9999AndAFailedInsertLeavesAGap) {
     lk.Von = today().c_str();
     ErrSatz_Init("PG", err, lk, 2);
     Dvm725Bsm row;
@@ -190,15 +193,17 @@ TEST_F(PlanGroupRun, RunningNumberWrapsAfter9999AndAFailedInsertLeavesAGap) {
     Err_Write(row, 1601, err);
     EXPECT_EQ(err.ErrLfn, 0);
     Err_Write(row, 1601, err);
-    EXPECT_EQ(t.scalar("SELECT group_concat(ErrLfn) FROM (SELECT ErrLfn FROM Dvm746Err ORDER BY rowid)"), "9999,1");
+    EXPECT_EQ(t.joined("SELECT ErrLfn FROM Dvm746Err ORDER BY rowid"), "9999,1");
 
     // Without a kind word the row cannot be stored: logged, number skipped.
     err.ErrKng.clear();
     Err_Write(row, 1602, err);
     err.ErrKng = "PLANO";
     Err_Write(row, 1603, err);
-    EXPECT_EQ(t.scalar("SELECT group_concat(ErrLfn) FROM (SELECT ErrLfn FROM Dvm746Err ORDER BY rowid)"), "9999,1,3");
+    EXPECT_EQ(t.joined("SELECT ErrLfn FROM Dvm746Err ORDER BY rowid"), "9999,1,3");
     EXPECT_EQ(log(), std::vector<std::string>{"-Fehler: Err_Write->Err_Insert() RC: -1400!"});
 }
+
+TESTDB_INSTANTIATE_BOTH(PlanGroupRun);
 
 }  // namespace
