@@ -218,20 +218,24 @@ int PlanNachPostgres(sqlite3* plan, const PgZiel& ziel, std::string& fehler) {
     }
     std::vector<std::string> planTabellen, masterTabellen;
     ok = ok && Tabellen(plan, "main", planTabellen, fehler) && Tabellen(plan, "DVMASTER", masterTabellen, fehler);
+    std::vector<std::string> gefuellt;  // tables that received rows, qualified
     long zeilen = 0;
     for (const std::string& t : planTabellen) {
         if (!ok) break;
         ok = TabelleKopieren(plan, k, "main", schema, t, zeilen, fehler);
+        if (zeilen > 0) gefuellt.push_back(schema + "." + Klein(t));
     }
     for (const std::string& t : masterTabellen) {
         if (!ok) break;
         ok = TabelleKopieren(plan, k, "DVMASTER", "dvmaster", t, zeilen, fehler);
+        if (zeilen > 0) gefuellt.push_back("dvmaster." + Klein(t));
     }
     ok = ok && Ausfuehren(k, "COMMIT", fehler);
     // Fresh statistics, so that the server plans the program's statements on
-    // the indexes from the first run on.
-    for (const std::string& t : planTabellen) ok = ok && Ausfuehren(k, "ANALYZE " + schema + "." + Klein(t), fehler);
-    for (const std::string& t : masterTabellen) ok = ok && Ausfuehren(k, "ANALYZE dvmaster." + Klein(t), fehler);
+    // the indexes from the first run on. Tables left empty (proposals, error
+    // rows) stay unanalysed: statistics of an empty table would make every
+    // statement on it a full scan for as long as the run fills it.
+    for (const std::string& t : gefuellt) ok = ok && Ausfuehren(k, "ANALYZE " + t, fehler);
     if (!ok) {
         PQclear(PQexec(k, "ROLLBACK"));
         while (!fehler.empty() && fehler.back() == '\n') fehler.pop_back();
