@@ -127,6 +127,64 @@ bool validSchemaName(const std::string& s) {
     return true;
 }
 
+// The rows of a cursor read ahead, with each value as the engine delivered it:
+// the outputs are converted from here exactly as from a live row.
+struct SpillBuffer {
+    struct Cell {
+        int type;             // SQLITE_INTEGER, _FLOAT, _TEXT, _BLOB or _NULL
+        int64_t i = 0;
+        double d = 0.0;
+        uint32_t off = 0;     // text (terminated) in arena, for every type but
+        uint32_t len = 0;     // INTEGER and NULL
+    };
+    std::vector<Cell> cells;  // row by row
+    std::string arena;
+    std::size_t columns = 0;
+    std::size_t next = 0;     // index of the next row to deliver
+    int32_t endCode = 0;      // result after the last row (1403 or an error)
+    std::string endError;
+    void clear() {
+        cells.clear();
+        arena.clear();
+        next = 0;
+        endCode = 0;
+        endError.clear();
+    }
+};
+
+// A live row: the values of the statement's current row.
+struct LiveRow {
+    sqlite3_stmt* st;
+    int type(int c) const { return sqlite3_column_type(st, c); }
+    int64_t i64(int c) const { return sqlite3_column_int64(st, c); }
+    double dbl(int c) const { return sqlite3_column_double(st, c); }
+    const char* text(int c) const { return reinterpret_cast<const char*>(sqlite3_column_text(st, c)); }
+    std::size_t bytes(int c) const { return static_cast<std::size_t>(sqlite3_column_bytes(st, c)); }
+};
+
+// A row read ahead into a SpillBuffer. An integer's text is rendered as the
+// engine renders it ("%lld"); every other text was taken from the engine.
+struct BufferedRow {
+    const SpillBuffer::Cell* cells;
+    const std::string* arena;
+    mutable char num[24];
+    int type(int c) const { return cells[c].type; }
+    int64_t i64(int c) const { return cells[c].i; }
+    double dbl(int c) const { return cells[c].d; }
+    const char* text(int c) const {
+        const SpillBuffer::Cell& x = cells[c];
+        if (x.type == SQLITE_INTEGER) {
+            std::snprintf(num, sizeof num, "%lld", static_cast<long long>(x.i));
+            return num;
+        }
+        return x.type == SQLITE_NULL ? "" : arena->data() + x.off;
+    }
+    std::size_t bytes(int c) const {
+        const SpillBuffer::Cell& x = cells[c];
+        return x.type == SQLITE_INTEGER ? std::strlen(text(c)) : x.len;
+    }
+};
+
 // The prepared form of one statement text.
 struct Prepared {
     sqlite3_stmt* stmt = nullptr;
@@ -137,6 +195,12 @@ struct Prepared {
     std::string savepointName;  // for "rollback  to NAME"
     bool busy = false;          // an open cursor uses it
     std::string text;           // as prepared
+    // Cursor state. midRows: the last step delivered a row, so the statement
+    // holds a read transaction. spilled: the rest of the rows was read ahead
+    // into rows (see spill) and fetches come from there.
+    bool midRows = false;
+    bool spilled = false;
+    SpillBuffer rows;
 };
 
 class SqliteSession final : public Session {
@@ -165,6 +229,11 @@ public:
         }
         db_ = db;
         sqlite3_busy_timeout(db_, 10000);
+        // Counts the WAL frames; replaces the engine's own checkpoint after
+        // a commit, which the open cursors keep from running (see
+        // checkpointIfDue).
+        walFrames_ = 0;
+        sqlite3_wal_hook(db_, walHook, this);
         sqlite3_extended_result_codes(db_, 1);
         const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
         sqlite3_create_function(db_, "TO_DATE", 1, det, nullptr, fnToDate, nullptr, nullptr);
@@ -176,7 +245,10 @@ public:
 
         std::string attach = "ATTACH DATABASE '" + escape(master) + "' AS DVMASTER";
         const char* setup[] = {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL",
-                               "PRAGMA foreign_keys=OFF", attach.c_str(),
+                               "PRAGMA foreign_keys=OFF",
+                               // 64 MiB of page cache: the pages of a run's
+                               // tables are read from the files once.
+                               "PRAGMA cache_size=-65536", attach.c_str(),
                                "PRAGMA DVMASTER.journal_mode=WAL"};
         for (const char* s : setup) {
             r = sqlite3_exec(db_, s, nullptr, nullptr, nullptr);
@@ -215,8 +287,15 @@ public:
         int32_t r = prepare(sql, p);
         if (r != 0) return r;
         if ((r = bindAll(*p, binds, nb, SQLITE_STATIC)) != 0) return finish(p, r);
+        if (p->kind == SqlKind::Savepoint) openSavepoint_ = p->savepointName;
         int s;
         while ((s = sqlite3_step(p->stmt)) == SQLITE_ROW) {
+        }
+        if ((s & 0xff) == SQLITE_BUSY) {
+            sqlite3_reset(p->stmt);  // a savepoint cannot be let go under a pending write
+            if (readAheadForWrite())
+                while ((s = sqlite3_step(p->stmt)) == SQLITE_ROW) {
+                }
         }
         if (s != SQLITE_DONE) return finish(p, mapError(db_, s));
         // As with the original embedded SQL, an update or delete that
@@ -240,12 +319,19 @@ public:
 
     int32_t commit() override {
         if (!db_) return rc::kNotLoggedOn;
-        if (sqlite3_get_autocommit(db_)) return rc::kOk;
+        if (sqlite3_get_autocommit(db_)) {
+            // Nothing open to commit: the commit of the scan after a day.
+            // Every write is committed already, so this is the place to
+            // copy the WAL back into the database file.
+            checkpointIfDue();
+            return rc::kOk;
+        }
         int r = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
         if (r != SQLITE_OK) {
             lastError = sqlite3_errmsg(db_);
             return mapError(db_, r);
         }
+        checkpointIfDue(false);
         return rc::kOk;
     }
 
@@ -266,6 +352,8 @@ public:
         c.state = p;
         c.session = id;
         p->busy = true;
+        p->midRows = p->spilled = false;
+        p->rows.clear();
         return rc::kOk;
     }
 
@@ -274,7 +362,18 @@ public:
         if (!p) return fail(rc::kInvalidCursor, "cursor is not open");
         if (sqlite3_column_count(p->stmt) != static_cast<int>(no))
             return fail(rc::kSelectListMismatch, "output list does not match the select list");
+        if (p->spilled) {
+            SpillBuffer& b = p->rows;
+            if (b.next * b.columns >= b.cells.size()) {
+                if (b.endCode != rc::kNotFound) lastError = b.endError;
+                return b.endCode;
+            }
+            const SpillBuffer::Cell* row = b.cells.data() + b.next * b.columns;
+            ++b.next;
+            return convertRow(BufferedRow{row, &b.arena, {}}, outs, no);
+        }
         int s = sqlite3_step(p->stmt);
+        p->midRows = s == SQLITE_ROW;
         if (s == SQLITE_DONE) return rc::kNotFound;
         if (s != SQLITE_ROW) {
             lastError = sqlite3_errmsg(db_);
@@ -289,6 +388,8 @@ public:
         if (!p) return fail(rc::kInvalidCursor, "cursor is not open");
         sqlite3_reset(p->stmt);
         p->busy = false;
+        p->midRows = p->spilled = false;
+        p->rows.clear();
         return rc::kOk;
     }
 
@@ -318,6 +419,98 @@ private:
         if (r != 0 && r != rc::kNotFound && lastError.empty()) lastError = sqlite3_errmsg(db_);
         sqlite3_reset(p->stmt);
         return r;
+    }
+
+    // The writes of a run are committed one by one while cursors are open,
+    // and an open cursor keeps its read transaction, and with it its view of
+    // the WAL: the engine's own checkpoint after a commit cannot run then,
+    // and the WAL would grow by every page the run writes until the program
+    // ends (hundreds of megabytes for a plan of a few weeks, slower to read
+    // for everyone). So after a day, once the WAL holds kCheckpointFrames or
+    // more, the cursors still in the middle of their rows (the plan-group
+    // cursor of a run over all plan groups) read the rest of them ahead and
+    // let their statements go, and a passive checkpoint copies the WAL back;
+    // the next write starts the WAL from its beginning. Read ahead, a cursor
+    // goes on with its rows as they stood at that moment, as on the original
+    // database, where a cursor delivers its rows as of its open.
+    static constexpr int kCheckpointFrames = 1000;
+    // After a write's commit (spillOpen false) the checkpoint runs only when
+    // no cursor is open in the middle of its rows, as the engine's own would.
+    void checkpointIfDue(bool spillOpen = true) {
+        if (walFrames_ < kCheckpointFrames) return;
+        for (Prepared& p : cache_) {
+            if (!p.midRows) continue;
+            if (!spillOpen) return;
+            spill(p);
+        }
+        if (sqlite3_wal_checkpoint_v2(db_, "main", SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr) ==
+            SQLITE_OK)
+            walFrames_ = 0;
+    }
+    // A write that finds the write lock taken by another process waits for
+    // it in the busy handler, but only when this connection holds no read
+    // transaction: a cursor in the middle of its rows holds one, and the
+    // engine then answers busy at once (its view may be older than the
+    // other writer's commit, so waiting could not help). Then the cursors
+    // read the rest of their rows ahead and let their statements go, the
+    // write's savepoint is started afresh, and execute() runs the write
+    // again, now waiting for the lock in the busy handler. Without another
+    // writer this never happens, so the run's own path stays as it is.
+    bool readAheadForWrite() {
+        bool any = false;
+        for (Prepared& q : cache_)
+            if (q.midRows) {
+                spill(q);
+                any = true;
+            }
+        if (!any) return false;
+        if (!sqlite3_get_autocommit(db_)) {
+            if (openSavepoint_.empty()) return false;
+            const std::string& n = openSavepoint_;
+            sqlite3_exec(db_, ("ROLLBACK TO " + n + "; RELEASE " + n).c_str(), nullptr, nullptr, nullptr);
+            if (!sqlite3_get_autocommit(db_)) return false;
+            sqlite3_exec(db_, ("SAVEPOINT " + n).c_str(), nullptr, nullptr, nullptr);
+        }
+        return true;
+    }
+    static int walHook(void* self, sqlite3*, const char* dbName, int frames) {
+        if (std::strcmp(dbName, "main") == 0) static_cast<SqliteSession*>(self)->walFrames_ = frames;
+        return SQLITE_OK;
+    }
+
+    void spill(Prepared& p) {
+        SpillBuffer& b = p.rows;
+        b.clear();
+        b.columns = static_cast<std::size_t>(sqlite3_column_count(p.stmt));
+        int s;
+        while ((s = sqlite3_step(p.stmt)) == SQLITE_ROW) {
+            for (int c = 0; c < static_cast<int>(b.columns); ++c) {
+                SpillBuffer::Cell x;
+                x.type = sqlite3_column_type(p.stmt, c);
+                if (x.type == SQLITE_INTEGER) {
+                    x.i = sqlite3_column_int64(p.stmt, c);
+                    x.d = static_cast<double>(x.i);
+                } else if (x.type != SQLITE_NULL) {
+                    const unsigned char* t = sqlite3_column_text(p.stmt, c);
+                    x.len = static_cast<uint32_t>(sqlite3_column_bytes(p.stmt, c));
+                    x.off = static_cast<uint32_t>(b.arena.size());
+                    if (t) b.arena.append(reinterpret_cast<const char*>(t), x.len);
+                    else x.len = 0;
+                    b.arena.push_back('\0');
+                    if (x.type != SQLITE_TEXT) x.d = sqlite3_column_double(p.stmt, c);
+                }
+                b.cells.push_back(x);
+            }
+        }
+        if (s == SQLITE_DONE) {
+            b.endCode = rc::kNotFound;
+        } else {
+            b.endCode = mapError(db_, s);
+            b.endError = sqlite3_errmsg(db_);
+        }
+        sqlite3_reset(p.stmt);
+        p.midRows = false;
+        p.spilled = true;
     }
 
     Prepared* openState(Cursor& c) {
@@ -363,7 +556,7 @@ private:
             p.placeholderMask = parsed.placeholderMask;
             p.into = parsed.into;
             p.intoCount = parsed.into.size();
-            if (parsed.kind == SqlKind::Rollback) {
+            if (parsed.kind == SqlKind::Rollback || parsed.kind == SqlKind::Savepoint) {
                 for (auto it = parsed.pieces.rbegin(); it != parsed.pieces.rend(); ++it)
                     if (it->type == SqlPiece::Word) { p.savepointName = it->text; break; }
             }
@@ -411,10 +604,16 @@ private:
     int32_t fetchRow(sqlite3_stmt* st, const HostVar* outs, std::size_t no) {
         if (sqlite3_column_count(st) != static_cast<int>(no))
             return fail(rc::kSelectListMismatch, "output list does not match the select list");
+        return convertRow(LiveRow{st}, outs, no);
+    }
+
+    // Converts one row, live or read ahead, into the outputs.
+    template <class Row>
+    int32_t convertRow(const Row& row, const HostVar* outs, std::size_t no) {
         for (std::size_t i = 0; i < no; ++i) {
             const HostVar& o = outs[i];
             int col = static_cast<int>(i);
-            int t = sqlite3_column_type(st, col);
+            int t = row.type(col);
             if (t == SQLITE_NULL) {
                 if (!o.ind) return fail(rc::kNullFetch, "NULL fetched into output " + std::to_string(i) + " without indicator");
                 switch (o.type) {
@@ -427,10 +626,10 @@ private:
             switch (o.type) {
                 case HostType::Int32: {
                     int64_t v;
-                    if (t == SQLITE_INTEGER) v = sqlite3_column_int64(st, col);
-                    else if (t == SQLITE_FLOAT) v = static_cast<int64_t>(std::trunc(sqlite3_column_double(st, col)));
+                    if (t == SQLITE_INTEGER) v = row.i64(col);
+                    else if (t == SQLITE_FLOAT) v = static_cast<int64_t>(std::trunc(row.dbl(col)));
                     else {
-                        const char* s = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+                        const char* s = row.text(col);
                         char* end = nullptr;
                         errno = 0;
                         long long x = std::strtoll(s, &end, 10);
@@ -443,19 +642,19 @@ private:
                 }
                 case HostType::Double: {
                     if (t == SQLITE_TEXT) {
-                        const char* s = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+                        const char* s = row.text(col);
                         char* end = nullptr;
                         double x = std::strtod(s, &end);
                         if (end == s || *end != '\0') return fail(rc::kInvalidNumber, "not a number");
                         *static_cast<double*>(o.ptr) = x;
                     } else {
-                        *static_cast<double*>(o.ptr) = sqlite3_column_double(st, col);
+                        *static_cast<double*>(o.ptr) = row.dbl(col);
                     }
                     break;
                 }
                 case HostType::Text: {
-                    const unsigned char* s = sqlite3_column_text(st, col);
-                    std::size_t len = static_cast<std::size_t>(sqlite3_column_bytes(st, col));
+                    const char* s = row.text(col);
+                    std::size_t len = row.bytes(col);
                     std::size_t room = o.cap ? o.cap - 1 : 0;
                     if (len > room) {
                         if (!o.ind) return fail(rc::kTruncated, "text of output " + std::to_string(i) + " truncated");
@@ -473,6 +672,8 @@ private:
 
     std::string dir_;
     sqlite3* db_ = nullptr;
+    int walFrames_ = 0;  // frames in the main database's WAL after the last commit
+    std::string openSavepoint_;  // name of the last savepoint issued
     std::deque<Prepared> cache_;  // open cursors point into it: it must not move
 };
 
