@@ -1,5 +1,7 @@
 #include "run/Main.hpp"
 
+#include <unistd.h>
+
 #include <ctime>
 
 #include "db/Connect.hpp"
@@ -32,7 +34,11 @@ Laufkontext& Lauf() { return g_lauf; }
 Dvm746Err& Fehlersatz() { return g_fehlersatz; }
 
 int Main(int argc, char** argv) {
-    Zufall_Seed(static_cast<uint32_t>(std::time(nullptr)));
+    // The time in seconds alone would give two runs started in the same
+    // second (a restart after a crash, two plan groups started together) the
+    // same sequence of proposal keys; the process id tells them apart.
+    Zufall_Seed(static_cast<uint32_t>(std::time(nullptr)) ^
+                (static_cast<uint32_t>(::getpid()) * 2654435761u));
 
     FixText<200> dienst;
     FixText<21> schema;
