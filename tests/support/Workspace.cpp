@@ -1,6 +1,7 @@
 #include "support/Workspace.hpp"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -46,6 +47,29 @@ int Workspace::run(const std::vector<std::string>& params) {
     for (const std::string& p : params) cmd += " " + shellQuote(p);
     int st = std::system(cmd.c_str());
     return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+}
+
+int Workspace::start(const std::vector<std::string>& params) {
+    const std::string bin = std::string(DORVELIAN_BIN_DIR) + "/dorvelian";
+    std::vector<std::string> args = {bin, configPath()};
+    args.insert(args.end(), params.begin(), params.end());
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const std::string dir = workDir();
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(dir.c_str()) == 0) ::execv(bin.c_str(), argv.data());
+        ::_exit(127);
+    }
+    return static_cast<int>(pid);
+}
+
+int Workspace::wait(int pid) {
+    int st = 0;
+    if (::waitpid(static_cast<pid_t>(pid), &st, 0) != pid) return -1000;
+    if (WIFEXITED(st)) return WEXITSTATUS(st);
+    return WIFSIGNALED(st) ? -WTERMSIG(st) : -1000;
 }
 
 std::vector<std::string> Workspace::logMessages(const std::string& schema) const {

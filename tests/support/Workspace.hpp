@@ -24,6 +24,10 @@ public:
     // Runs the program with the given parameters (after the configuration
     // path) in the working directory; returns its exit code.
     int run(const std::vector<std::string>& params);
+    // Starts the program the same way without waiting; returns its process id.
+    int start(const std::vector<std::string>& params);
+    // Waits for a started program: its exit code, or -signal when a signal ended it.
+    static int wait(int pid);
     // The log's message texts, without their time stamps.
     std::vector<std::string> logMessages(const std::string& schema) const;
 
