@@ -29,18 +29,10 @@ bool Ausfuehren(PGconn* c, const std::string& sql, std::string& fehler) {
     return ok;
 }
 
-bool DateiLesen(const std::string& pfad, std::string& inhalt) {
-    std::ifstream f(pfad, std::ios::binary);
-    if (!f) return false;
-    std::stringstream ss;
-    ss << f.rdbuf();
-    inhalt = ss.str();
-    return !inhalt.empty();
-}
 
 bool Skript(PGconn* c, const std::string& dir, const char* datei, std::string& fehler) {
     std::string sql;
-    if (!DateiLesen(dir + "/" + datei, sql)) {
+    if (!DdlDateiLesen(dir + "/" + datei, sql)) {
         fehler = "cannot read " + dir + "/" + datei;
         return false;
     }
@@ -181,6 +173,15 @@ bool Tabellen(sqlite3* plan, const std::string& quelle, std::vector<std::string>
 }
 
 }  // namespace
+
+bool DdlDateiLesen(const std::string& pfad, std::string& inhalt) {
+    std::ifstream f(pfad, std::ios::binary);
+    if (!f) return false;
+    std::stringstream ss;
+    ss << f.rdbuf();
+    inhalt = ss.str();
+    return !inhalt.empty();
+}
 
 int PlanNachPostgres(sqlite3* plan, const PgZiel& ziel, std::string& fehler) {
     const char* schluessel[] = {"dbname", "user", "password", nullptr};

@@ -15,6 +15,9 @@ struct PgZiel {
     bool ersetzen = false; // drop an existing plan schema of that name
 };
 
+// Reads a DDL file whole; false when it is missing or empty.
+bool DdlDateiLesen(const std::string& pfad, std::string& inhalt);
+
 // Copies every table of the plan (main) and of the attached DVMASTER
 // database of plan into the server in one transaction. An existing plan
 // schema is refused unless ziel.ersetzen; the calendar rows of dvmaster are

@@ -462,18 +462,10 @@ private:
     int n_ = 0;
 };
 
-bool DateiLesen(const std::string& pfad, std::string& inhalt) {
-    std::ifstream f(pfad, std::ios::binary);
-    if (!f) return false;
-    std::stringstream ss;
-    ss << f.rdbuf();
-    inhalt = ss.str();
-    return true;
-}
 
 bool SkriptAusfuehren(Db& db, const std::string& ddl, const char* datei) {
     std::string sql;
-    if (!DateiLesen(ddl + "/" + datei, sql) || sql.empty()) {
+    if (!DdlDateiLesen(ddl + "/" + datei, sql)) {
         db.fehler = "cannot read " + ddl + "/" + datei;
         return false;
     }
