@@ -124,7 +124,7 @@ const char* kUntText =
     ",BsmHtn ,BsmKng ,BsmFkt ,BsmAsw ,BsmSta ,TO_CHAR(BsmDat,'yyyymmddHH24MISS') ,BsmErf "
     ",BsmId1 ,BsmId2 ,BsmId3 ,BsmId4 ,BsmId5 ,BsmId6 ,BsmId7 ,BsmId8 ,BsmKor ,BsmKos ,BsmKo2"
     " ,BsmOva ,BsmOve  from Dvm725Bsm where ((BsmPlg=:b0 and BsmBdt=TO_DATE(:b1,'yyyymmdd')) and "
-    "BsmFkt<0) order by BsmFkt asc";
+    "BsmFkt<0) order by BsmFkt asc,BsmAsw,BsmEso,BsmEsa,BsmSzv";
 
 struct BsmRow {
     FixText<10> bdt; FixText<6> eso, esa, plg; FixText<4> bsz, ttp; FixText<15> dat; FixText<51> erf;
@@ -372,15 +372,17 @@ bool readSlotRow(Dvm725Bsm& row) {
 }
 
 // ---- overstaffed rows of a workplace (cursor, 39 columns) ------------------
-// Must match the newer text of curEsaUebC in db/Bsm.cpp byte for byte: the
-// first cursor the search for an overstaffed slot opens (optim/Suche.cpp).
+// Must match the newer text of curEsaUebC in db/Bsm.cpp byte for byte, with its
+// tie-break: the first cursor the search for an overstaffed slot opens
+// (optim/Suche.cpp).
 const char* kUebText =
     "select TO_CHAR(BsmBdt,'yyyymmdd') ,BsmEso ,BsmEsa ,BsmBsz ,BsmSzv ,BsmSzb ,BsmJhr ,BsmMon "
     ",BsmWoc ,BsmJwc ,BsmTag ,BsmTtp ,BsmSol ,BsmMin ,BsmMax ,BsmIst ,BsmPlg ,BsmHtg ,BsmHtv "
     ",BsmHtn ,BsmKng ,BsmFkt ,BsmAsw ,BsmSta ,TO_CHAR(BsmDat,'yyyymmddHH24MISS') ,BsmErf "
     ",BsmId1 ,BsmId2 ,BsmId3 ,BsmId4 ,BsmId5 ,BsmId6 ,BsmId7 ,BsmId8 ,BsmKor ,BsmKos ,BsmKo2"
     " ,BsmOva ,BsmOve  from Dvm725Bsm where (((((BsmPlg=:b0 and BsmEso=:b1) and BsmEsa=:b2) and "
-    "BsmBdt=TO_DATE(:b3,'yyyymmdd')) and BsmAsw=:b4) and BsmFkt>0) order by BsmFkt desc";
+    "BsmBdt=TO_DATE(:b3,'yyyymmdd')) and BsmAsw=:b4) and BsmFkt>0) order by BsmFkt desc"
+    ",BsmEso desc,BsmEsa desc,BsmSzv desc";
 
 // The workplace and day of the demo plan with the most overstaffed slots.
 struct UebKeys {

@@ -35,7 +35,8 @@ db::Cursor curBszPnr(
     ",BdpKos  from Dvm730Bdp where (((((((((((BdpPlg=:b0 and BdpEso=:b1) and BdpEsa=:b2) and "
     "BdpBdt=TO_DATE(:b3,'yyyymmdd')) and BdpSzv=:b4) and BdpAsw=:b5) and BdpAkt<>9999) and "
     "BdpSts=' ') and BdpSta=0) and BdpFc1='   ') and BdpFc2='   ') and BdpFc3='   ') order by "
-    "BdpBdt,BdpEso,BdpEsa,BdpSzv,BdpRnd");
+    "BdpBdt,BdpEso,BdpEsa,BdpSzv,BdpRnd",
+    "BdpPnr,BdpAkt");  // persons of one random rank: by person number
 
 db::Cursor curPnrDat(
     "select BdpPnr ,TO_CHAR(BdpBdt,'yyyymmdd') ,BdpEso ,BdpEsa ,BdpBsz ,BdpSzv ,BdpSzb ,BdpJhr "
@@ -44,7 +45,8 @@ db::Cursor curPnrDat(
     ",BdpErf ,BdpAzt ,BdpId1 ,BdpId2 ,BdpId3 ,BdpId4 ,BdpId5 ,BdpId6 ,BdpId7 ,BdpId8 ,BdpRnd "
     ",BdpBdt ,BdpAkt ,BdpBnr ,BdpAwp ,BdpPau ,BdpBzt ,BdpOsw ,BdpKos  from Dvm730Bdp where "
     "((((BdpPnr=:b0 and BdpBdt=TO_DATE(:b1,'yyyymmdd')) and BdpAkt<>9999) and BdpSts<>'O') and "
-    "BdpSts<>'D') order by BdpPnr,BdpBdt,BdpSzv,BdpOsv");
+    "BdpSts<>'D') order by BdpPnr,BdpBdt,BdpSzv,BdpOsv",
+    "BdpAsw,BdpPlg,BdpEso,BdpEsa,BdpAkt");  // rows of one start: by kind, then place
 
 db::Cursor curVorNchBsz(
     "select BdpPnr ,TO_CHAR(BdpBdt,'yyyymmdd') ,BdpEso ,BdpEsa ,BdpBsz ,BdpSzv ,BdpSzb ,BdpJhr "
@@ -55,7 +57,8 @@ db::Cursor curVorNchBsz(
     ",BdpKos  from Dvm730Bdp where ((((((((BdpPnr=:b0 and "
     "BdpBdt>=(TO_DATE(:b1,'yyyymmdd')-1)) and BdpBdt<=(TO_DATE(:b1,'yyyymmdd')+1)) and "
     "BdpAkt<>9999) and BdpFc1='   ') and BdpFc2='   ') and BdpFc3='   ') and BdpSts<>'D') and "
-    "BdpSts<>'O') order by BDPPNR,BDPBDT,BDPAKT");
+    "BdpSts<>'O') order by BDPPNR,BDPBDT,BDPAKT",
+    "BdpAzt,BdpPlg,BdpEso,BdpEsa,BdpSzv,BdpAsw");  // the last row read wins: make it one row
 
 // Fetches the full select list (with the change stamp) of the slot and
 // neighbour-day cursors into a copy of the record; the record itself is

@@ -23,7 +23,7 @@ using db::txti;
 struct VarCursor {
     db::Cursor neu;
     db::Cursor alt;
-    VarCursor(const char* n, const char* a) : neu(n), alt(a) {}
+    VarCursor(const char* n, const char* a, const char* tieBreak) : neu(n, tieBreak), alt(a, tieBreak) {}
 };
 
 #define BSM_SELECT_HEAD                                                                       \
@@ -35,34 +35,42 @@ struct VarCursor {
 #define BSM_SELECT_ALT BSM_SELECT_HEAD "  from Dvm725Bsm"
 #define BSM_TEXTS(COND) BSM_SELECT_NEU " " COND, BSM_SELECT_ALT " " COND
 
+// Rows equal in the sort keys: slots of several kinds at one start come by
+// kind; understaffed slots of one deviation by kind, unit, workplace and
+// start; overstaffed ones of one deviation from the last unit, workplace and
+// start backwards, the order in which the deviation index yields them.
+constexpr const char* kTieVonBis = "BsmAsw";
+constexpr const char* kTieUntC = "BsmAsw,BsmEso,BsmEsa,BsmSzv";
+constexpr const char* kTieUebC = "BsmEso desc,BsmEsa desc,BsmSzv desc";
+
 VarCursor curPlgVonBis(BSM_TEXTS(
     "where ((BsmPlg=:b0 and BsmBdt>=TO_DATE(:b1,'yyyymmdd')) and "
-    "BsmBdt<=TO_DATE(:b2,'yyyymmdd')) order by BsmBdt,BsmEso,BsmEsa,BsmSzv"));
+    "BsmBdt<=TO_DATE(:b2,'yyyymmdd')) order by BsmBdt,BsmEso,BsmEsa,BsmSzv"), kTieVonBis);
 VarCursor curEsoVonBis(BSM_TEXTS(
     "where (((BsmPlg=:b0 and BsmEso=:b1) and BsmBdt>=TO_DATE(:b2,'yyyymmdd')) and "
-    "BsmBdt<=TO_DATE(:b3,'yyyymmdd')) order by BsmBdt,BsmEso,BsmEsa,BsmSzv"));
+    "BsmBdt<=TO_DATE(:b3,'yyyymmdd')) order by BsmBdt,BsmEso,BsmEsa,BsmSzv"), kTieVonBis);
 VarCursor curEsaVonBis(BSM_TEXTS(
     "where ((((BsmPlg=:b0 and BsmEso=:b1) and BsmEsa=:b2) and "
     "BsmBdt>=TO_DATE(:b3,'yyyymmdd')) and BsmBdt<=TO_DATE(:b4,'yyyymmdd')) order by "
-    "BsmBdt,BsmEso,BsmEsa,BsmSzv"));
+    "BsmBdt,BsmEso,BsmEsa,BsmSzv"), kTieVonBis);
 VarCursor curPlgUntC(BSM_TEXTS(
     "where ((BsmPlg=:b0 and BsmBdt=TO_DATE(:b1,'yyyymmdd')) and BsmFkt<0) order by "
-    "BsmFkt asc"));
+    "BsmFkt asc"), kTieUntC);
 VarCursor curEsoUntC(BSM_TEXTS(
     "where (((BsmPlg=:b0 and BsmEso=:b1) and BsmBdt=TO_DATE(:b2,'yyyymmdd')) and "
-    "BsmFkt<0) order by BsmFkt asc"));
+    "BsmFkt<0) order by BsmFkt asc"), kTieUntC);
 VarCursor curEsaUntC(BSM_TEXTS(
     "where ((((BsmPlg=:b0 and BsmEso=:b1) and BsmEsa=:b2) and "
-    "BsmBdt=TO_DATE(:b3,'yyyymmdd')) and BsmFkt<0) order by BsmFkt asc"));
+    "BsmBdt=TO_DATE(:b3,'yyyymmdd')) and BsmFkt<0) order by BsmFkt asc"), kTieUntC);
 VarCursor curPlgUebC(BSM_TEXTS(
     "where (((BsmPlg=:b0 and BsmBdt=TO_DATE(:b1,'yyyymmdd')) and BsmAsw=:b2) and "
-    "BsmFkt>0) order by BsmFkt desc"));
+    "BsmFkt>0) order by BsmFkt desc"), kTieUebC);
 VarCursor curEsoUebC(BSM_TEXTS(
     "where ((((BsmPlg=:b0 and BsmEso=:b1) and BsmBdt=TO_DATE(:b2,'yyyymmdd')) and "
-    "BsmAsw=:b3) and BsmFkt>0) order by BsmFkt desc"));
+    "BsmAsw=:b3) and BsmFkt>0) order by BsmFkt desc"), kTieUebC);
 VarCursor curEsaUebC(BSM_TEXTS(
     "where (((((BsmPlg=:b0 and BsmEso=:b1) and BsmEsa=:b2) and "
-    "BsmBdt=TO_DATE(:b3,'yyyymmdd')) and BsmAsw=:b4) and BsmFkt>0) order by BsmFkt desc"));
+    "BsmBdt=TO_DATE(:b3,'yyyymmdd')) and BsmAsw=:b4) and BsmFkt>0) order by BsmFkt desc"), kTieUebC);
 
 #undef BSM_TEXTS
 #undef BSM_SELECT_ALT

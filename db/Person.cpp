@@ -28,7 +28,8 @@ db::Cursor curZtgErs(
     "select ErsAze ,AzvKev ,AzvKeb ,AzvGlv ,AzvGlb  from Dvm329Ztg ,Dvm140Azv ,Dvm162Ers "
     "where (((((((ZtgPnr=:b0 and ZtgVon=To_Date(:b1,'yyyymmdd')) and ZtgAgr=ErsAgr) "
     "and ZtgAzt=ErsAzt) and ErsAze=AzvNum) and AzvSol<>0) and ZtgVon>=AzvGvo) "
-    "and (ZtgVon<=AzvGbi or AzvGbi is null ))");
+    "and (ZtgVon<=AzvGbi or AzvGbi is null ))",
+    "ErsAze,AzvGvo");  // the first fitting substitute model wins: by model
 const db::Sql kQzpPnrQlf(
     "select QzpPnr ,QzpQfk into :b0:b1,:b2:b3  from Dvm716Qzp "
     "where (((QzpPnr=:b0 and QzpVon<=To_Date(:b5,'yyyymmdd')) and "

@@ -333,7 +333,7 @@ private:
         Prepared& p = entry(sqlSlot(sql));
         out = &p;
         if (p.ready) return rc::kOk;
-        ParsedSql parsed = parseSql(sql.text);
+        ParsedSql parsed = parseSql(preparedText(sql));
         p.kind = parsed.kind;
         p.into = parsed.into;
         p.placeholderMask = parsed.placeholderMask;

@@ -32,6 +32,8 @@ Bind in(int n, const char* s) {
 
 Cursor::~Cursor() = default;  // the session owns the prepared statements
 
+std::string preparedText(const Sql& sql) { return withTieBreak(sql.text, sql.tieBreak); }
+
 int32_t connect(const std::string& logonText) {
     g_session.reset();
     ++g_statements;

@@ -68,16 +68,25 @@ using Outs = std::initializer_list<HostVar>;
 
 // A statement text of the program. Texts are static: the runtime prepares each
 // text once per session and finds it again by its slot number.
+//
+// A multi-row select may name a tie-break: columns that the backends append to
+// its order by (or that become its order by), so that rows equal in the
+// text's own sort keys come in one defined order on every backend instead of
+// the order of whatever index the engine happens to scan.
 struct Sql {
     const char* text;
+    const char* tieBreak = nullptr;
     mutable int slot = -1;
-    explicit constexpr Sql(const char* t) : text(t) {}
+    explicit constexpr Sql(const char* t, const char* tie = nullptr) : text(t), tieBreak(tie) {}
 };
+
+// The text a backend prepares: the statement text with its tie-break.
+std::string preparedText(const Sql& sql);
 
 // A named cursor of the program: one statement text, opened, fetched and closed.
 class Cursor {
 public:
-    explicit Cursor(const char* text) : sql_(text) {}
+    explicit Cursor(const char* text, const char* tieBreak = nullptr) : sql_(text, tieBreak) {}
     Cursor(const Cursor&) = delete;
     Cursor& operator=(const Cursor&) = delete;
     ~Cursor();

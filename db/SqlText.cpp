@@ -155,4 +155,21 @@ std::string renderSql(const ParsedSql& p, const std::function<std::string(int)>&
     return out;
 }
 
+std::string withTieBreak(std::string_view text, const char* tieBreak) {
+    std::string out(text);
+    if (tieBreak == nullptr || *tieBreak == '\0') return out;
+    // "order by" as two words outside quoted text.
+    bool hasOrderBy = false;
+    const ParsedSql parsed = parseSql(text);
+    const SqlPiece* previous = nullptr;
+    for (const SqlPiece& piece : parsed.pieces) {
+        if (piece.type != SqlPiece::Word) continue;
+        if (previous && equalsNoCase(previous->text, "order") && equalsNoCase(piece.text, "by")) hasOrderBy = true;
+        previous = &piece;
+    }
+    out += hasOrderBy ? "," : " order by ";
+    out += tieBreak;
+    return out;
+}
+
 }  // namespace db

@@ -43,4 +43,8 @@ std::string renderSql(const ParsedSql& p, const std::function<std::string(int)>&
 
 bool equalsNoCase(std::string_view a, std::string_view b);
 
+// The text with the tie-break columns appended to its order by, or given as
+// its order by when it has none; the text itself when tieBreak is empty.
+std::string withTieBreak(std::string_view text, const char* tieBreak);
+
 }  // namespace db

@@ -535,7 +535,7 @@ private:
         if (static_cast<std::size_t>(slot) >= cache_.size()) cache_.resize(static_cast<std::size_t>(slot) + 1);
         Prepared& p = cache_[static_cast<std::size_t>(slot)];
         if (!p.stmt) {
-            ParsedSql parsed = parseSql(sql.text);
+            ParsedSql parsed = parseSql(preparedText(sql));
             std::string text = renderSql(
                 parsed, [](int n) { return "?" + std::to_string(n + 1); },
                 [](const std::string& w) -> std::string {

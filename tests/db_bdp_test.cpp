@@ -335,3 +335,21 @@ TEST_P(BdpBszCount, FailingIdSumsAreClearedAndTheRestIsNotRun) {
     EXPECT_EQ(Bdp_Bsz_Count(z), -942);
     EXPECT_EQ(z.AnzStsUM, 5);
 }
+
+// Records of one random rank come by person number on both backends, not in
+// the order they were written.
+TEST_P(BdpBszPnr, RecordsOfOneRankComeByPersonNumber) {
+    TestDb db(backend());
+    insertBdp(db, {{"BdpPnr", "'C'"}, {"BdpRnd", "5"}});
+    insertBdp(db, {{"BdpPnr", "'D'"}, {"BdpRnd", "4"}});
+    insertBdp(db, {{"BdpPnr", "'A'"}, {"BdpRnd", "5"}});
+    insertBdp(db, {{"BdpPnr", "'B'"}, {"BdpRnd", "5"}});
+    ASSERT_EQ(Bdp_BszPnr_Open(slot()), 0);
+    std::string order;
+    Dvm730Bdp r;
+    int32_t rc;
+    while ((rc = Bdp_BszPnr_Read(r)) == 0) order += r.BdpPnr.c_str();
+    EXPECT_EQ(rc, 1403);
+    EXPECT_EQ(order, "DABC");
+    EXPECT_EQ(Bdp_BszPnr_Close(), 0);
+}

@@ -348,3 +348,37 @@ TEST_P(BssPKeyRead, ReadsTheTargetRowByKeyWithMinimumAndMaximumInPlace) {
     EXPECT_EQ(r.BssSol, 42);
     EXPECT_EQ(r.BssBis, 123);
 }
+
+// Rows equal in the cursor's own sort keys, written in scrambled order: they
+// come in one defined order on both backends, never in the order of writing.
+TEST_P(BsmTest, RowsOfEqualDeviationComeInOneOrderWhateverTheWritingOrder) {
+    TestDb db(backend());
+    insertBsm(db, true, 1, "P1", "E2", "A1", kTag, 480, 1, -2);
+    insertBsm(db, true, 2, "P1", "E1", "A1", kTag, 480, 2, -2);
+    insertBsm(db, true, 3, "P1", "E1", "A1", kTag, 600, 1, -2);
+    insertBsm(db, true, 4, "P1", "E1", "A2", kTag, 480, 1, -2);
+    insertBsm(db, true, 5, "P1", "E1", "A2", kTag, 600, 1, 3);
+    insertBsm(db, true, 6, "P1", "E2", "A1", kTag, 600, 1, 3);
+    insertBsm(db, true, 7, "P1", "E1", "A1", kTag, 720, 1, 3);
+    insertBsm(db, true, 8, "P1", "E1", "A2", kTag, 720, 1, 3);
+    insertBsm(db, true, 9, "P1", "E1", "A1", kTag, 900, 2, 0);
+    insertBsm(db, true, 10, "P1", "E1", "A1", kTag, 900, 1, 0);
+
+    // Understaffed: by kind, unit, workplace and start.
+    ASSERT_EQ(Bsm_PlgUntC_Open("P1", kTag), 0);
+    EXPECT_EQ(readAll(Bsm_PlgUntC_Read, Bsm_PlgUntC_Close, true), (V{3, 4, 1, 2}));
+    ASSERT_EQ(Bsm_EsoUntC_Open("P1", "E1", kTag), 0);
+    EXPECT_EQ(readAll(Bsm_EsoUntC_Read, Bsm_EsoUntC_Close, true), (V{3, 4, 2}));
+    // Overstaffed: from the last unit, workplace and start backwards.
+    Dvm725Bsm unt = keyOf("P1", "E1", "A1", kTag, 480, 1);
+    ASSERT_EQ(Bsm_PlgUebC_Open(unt), 0);
+    EXPECT_EQ(readAll(Bsm_PlgUebC_Read, Bsm_PlgUebC_Close, true), (V{6, 8, 5, 7}));
+    ASSERT_EQ(Bsm_EsoUebC_Open(unt), 0);
+    EXPECT_EQ(readAll(Bsm_EsoUebC_Read, Bsm_EsoUebC_Close, true), (V{8, 5, 7}));
+    unt.BsmEsa = "A2";
+    ASSERT_EQ(Bsm_EsaUebC_Open(unt), 0);
+    EXPECT_EQ(readAll(Bsm_EsaUebC_Read, Bsm_EsaUebC_Close, true), (V{8, 5}));
+    // Two kinds at one start: by kind.
+    ASSERT_EQ(Bsm_EsaVonBis_Open("P1", "E1", "A1", kTag, kTag), 0);
+    EXPECT_EQ(readAll(Bsm_EsaVonBis_Read, Bsm_EsaVonBis_Close, true), (V{2, 3, 7, 10, 9}));
+}

@@ -38,6 +38,18 @@ TEST(SqlText, QuotedTextAndRepeatedPlaceholdersStayIntact) {
     EXPECT_NE(text.find("d=$5"), std::string::npos);
 }
 
+TEST(SqlText, TieBreakExtendsOrBecomesTheOrderBy) {
+    EXPECT_EQ(db::withTieBreak("select a from T where b=:b0 order by c desc", "d,e desc"),
+              "select a from T where b=:b0 order by c desc,d,e desc");
+    EXPECT_EQ(db::withTieBreak("select a from T ORDER  BY c", "d"), "select a from T ORDER  BY c,d");
+    EXPECT_EQ(db::withTieBreak("select a from T where b=:b0", "d"), "select a from T where b=:b0 order by d");
+    // Words inside quotes and a column named like the keyword are no order by.
+    EXPECT_EQ(db::withTieBreak("select a from T where b='order by' and c=Border", "d"),
+              "select a from T where b='order by' and c=Border order by d");
+    EXPECT_EQ(db::withTieBreak("select a from T order by c", nullptr), "select a from T order by c");
+    EXPECT_EQ(db::withTieBreak("select a from T order by c", ""), "select a from T order by c");
+}
+
 class Runtime : public testdb::BackendTest {
 protected:
     TestDb t{GetParam()};
