@@ -139,11 +139,25 @@ private:
     sqlite3* sq_;
 };
 
-TEST(DemoAufBeidenBackends, HinterlaesstDieselbenZeilen) {
+// Plan shapes: 10 days, 2 plan groups at levels PLG and ESA, so that every
+// search scope has work; and two smaller plans of other seeds, where rows of
+// equal deviation decide which person is proposed.
+class DemoAufBeidenBackends : public ::testing::TestWithParam<const char*> {};
+
+INSTANTIATE_TEST_SUITE_P(Plaene, DemoAufBeidenBackends,
+                         ::testing::Values(" --seed 7 --days 10 --units 3 --workplaces 2",
+                                           " --seed 2 --days 6 --units 3 --workplaces 2",
+                                           " --seed 3 --days 6 --units 3 --workplaces 2"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return "Plan" + std::to_string(info.index);
+                         });
+
+TEST_P(DemoAufBeidenBackends, HinterlaesstDieselbenZeilen) {
     const char* basisUri = std::getenv("DORVELIAN_PG_URI");
     if (basisUri == nullptr || *basisUri == '\0') GTEST_SKIP() << "DORVELIAN_PG_URI is not set: no PostgreSQL server";
 
-    const std::string name = "dv_demo_" + std::to_string(getpid());
+    static int nummer = 0;
+    const std::string name = "dv_demo_" + std::to_string(getpid()) + "_" + std::to_string(++nummer);
     PGconn* admin = Verbinden(basisUri);
     ASSERT_EQ(PQstatus(admin), CONNECTION_OK) << PQerrorMessage(admin);
     PgAusfuehren(admin, "DROP DATABASE IF EXISTS " + name);
@@ -152,8 +166,7 @@ TEST(DemoAufBeidenBackends, HinterlaesstDieselbenZeilen) {
 
     const std::string wurzel = testdb::makeTempDir();
     const std::string sq = wurzel + "/sqlite", pg = wurzel + "/pg";
-    // 10 days, 2 plan groups at levels PLG and ESA: every search scope has work.
-    const std::string groesse = " --seed 7 --days 10 --units 3 --workplaces 2";
+    const std::string groesse = GetParam();
     ASSERT_EQ(Shell(Bin("dorvelian-demo") + " --dir " + sq + groesse + " >/dev/null 2>&1"), 0);
     ASSERT_EQ(Shell(Bin("dorvelian-demo") + " --dir " + pg + groesse + " --pg '" + uri +
                     "' --user dorvelian --password dorvelian >" + wurzel + "/pg.out 2>&1"),
