@@ -5,7 +5,6 @@
 // counts it has really made.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -119,22 +118,7 @@ protected:
     std::string marken() {
         return db.scalar("select ifnull(PlgUsr,'') || '/' || PlgFts || '/' || (PlgBeg is not null) from Dvm701Plg");
     }
-    Liste meldungen() {
-        Liste l;
-        const std::string text = testdb::readFile(db.dir() + "/run.log");
-        static const std::regex stempel(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d  )");
-        std::size_t pos = 0;
-        while (pos < text.size()) {
-            std::size_t ende = text.find('\n', pos);
-            if (ende == std::string::npos) ende = text.size();
-            std::string z = text.substr(pos, ende - pos);
-            std::smatch m;
-            if (std::regex_search(z, m, stempel)) l.push_back(m.suffix());
-            else if (!l.empty()) l.back() += "\n" + z;
-            pos = ende + 1;
-        }
-        return l;
-    }
+    Liste meldungen() { return testdb::logMessages(db.dir() + "/run.log"); }
 };
 
 const std::string kBalanced[] = {"4/2/0/0", "0/0/2/0"};  // early, late after P1 and P2

@@ -178,23 +178,7 @@ protected:
     }
 
     // The messages of the run log, without their time stamps.
-    Liste meldungen() {
-        Liste l;
-        const std::string text = testdb::readFile(db.dir() + "/optim.log");
-        // Every line starts with "yyyy-mm-dd hh:mm:ss  "; a message may span lines.
-        static const std::regex stempel(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d  )");
-        std::size_t pos = 0;
-        while (pos < text.size()) {
-            std::size_t ende = text.find('\n', pos);
-            if (ende == std::string::npos) ende = text.size();
-            std::string z = text.substr(pos, ende - pos);
-            std::smatch m;
-            if (std::regex_search(z, m, stempel)) l.push_back(m.suffix());
-            else if (!l.empty()) l.back() += "\n" + z;
-            pos = ende + 1;
-        }
-        return l;
-    }
+    Liste meldungen() { return testdb::logMessages(db.dir() + "/optim.log"); }
 
     const std::string& t() const { return tag; }
 };

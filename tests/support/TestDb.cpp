@@ -9,6 +9,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -150,6 +151,23 @@ std::string readFile(const std::string& path) {
     std::stringstream ss;
     ss << f.rdbuf();
     return ss.str();
+}
+
+std::vector<std::string> logMessages(const std::string& path) {
+    std::vector<std::string> out;
+    const std::string text = readFile(path);
+    static const std::regex stempel(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d  )");
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t ende = text.find('\n', pos);
+        if (ende == std::string::npos) ende = text.size();
+        std::string z = text.substr(pos, ende - pos);
+        std::smatch m;
+        if (std::regex_search(z, m, stempel)) out.push_back(m.suffix());
+        else if (!out.empty()) out.back() += "\n" + z;
+        pos = ende + 1;
+    }
+    return out;
 }
 
 std::string makeTempDir() {

@@ -126,6 +126,9 @@ std::string today();
 std::string dayOffset(int n);
 // Reads a whole file ("" when missing).
 std::string readFile(const std::string& path);
+// The messages of a run log without their "yyyy-mm-dd hh:mm:ss  " stamps; a
+// message that spans lines is one entry.
+std::vector<std::string> logMessages(const std::string& path);
 // A fresh empty temporary directory.
 std::string makeTempDir();
 void removeTree(const std::string& dir);
