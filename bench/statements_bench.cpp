@@ -14,11 +14,13 @@
 #include <string>
 
 #include "db/Bdk.hpp"
+#include "db/Bdp.hpp"
 #include "db/Bsm.hpp"
 #include "db/FixText.hpp"
 #include "db/JulianDate.hpp"
 #include "db/Runtime.hpp"
 #include "db/SqlText.hpp"
+#include "rules/PnrSatz.hpp"
 
 namespace {
 
@@ -55,7 +57,7 @@ sqlite3* g_raw = nullptr;
 // The text the runtime's backend prepares for an embedded SQL text.
 std::string rendered(const char* text) {
     db::ParsedSql p = db::parseSql(text);
-    return db::renderSql(p, [](int n) { return "?" + std::to_string(n + 1); },
+    return db::renderSql(p, [](int n) { return std::string(1, '?').append(std::to_string(n + 1)); },
                          [](const std::string& w) -> std::string {
                              if (db::equalsNoCase(w, "NVL")) return "ifnull";
                              if (db::equalsNoCase(w, "sysdate")) return "ora_sysdate()";
@@ -117,7 +119,22 @@ bool setUp() {
         return;                                                 \
     }
 
+// A text copied from a db/ unit is checked against the text that unit has the
+// runtime prepare: `use` runs the program's own function once, after which
+// the rendered copy must be among the session's prepared texts.
+template <class Use>
+bool sameTextAsProgram(benchmark::State& state, const char* copy, Use use) {
+    use();
+    const std::string want = rendered(copy);
+    for (const std::string& t : db::preparedTexts())
+        if (t == want) return true;
+    state.SkipWithError("statement text differs from the program's (db/ source changed?)");
+    return false;
+}
+
 // ---- understaffed rows of a day (cursor, 39 columns) ------------------------
+// Must match the newer text of curPlgUntC in db/Bsm.cpp byte for byte, with
+// its tie-break.
 const char* kUntText =
     "select TO_CHAR(BsmBdt,'yyyymmdd') ,BsmEso ,BsmEsa ,BsmBsz ,BsmSzv ,BsmSzb ,BsmJhr ,BsmMon "
     ",BsmWoc ,BsmJwc ,BsmTag ,BsmTtp ,BsmSol ,BsmMin ,BsmMax ,BsmIst ,BsmPlg ,BsmHtg ,BsmHtv "
@@ -134,6 +151,11 @@ struct BsmRow {
 
 void Understaffed_Runtime(benchmark::State& state) {
     NEED_PLAN(state);
+    auto program = [] {
+        Bsm_PlgUntC_Open(g_keys.plg.c_str(), g_keys.day.c_str());
+        Bsm_PlgUntC_Close();
+    };
+    if (!sameTextAsProgram(state, kUntText, program)) return;
     static db::Cursor cur(kUntText);
     FixText<6> plg(g_keys.plg.c_str());
     FixText<11> day(g_keys.day.c_str());
@@ -197,6 +219,7 @@ void Understaffed_Raw(benchmark::State& state) {
 }
 
 // ---- one of the slot counts (single-row aggregate, 6 binds) ----------------
+// Must match sqlZtGleich of Bdp_Bsz_Count in db/Bdp.cpp byte for byte.
 const char* kCountText =
     "select count(*)  into :b0  from Dvm730bdp where (((((((((BdpPlg=:b1 and BdpEso=:b2) and "
     "BdpEsa=:b3) and BdpBdt=TO_DATE(:b4,'yyyymmdd')) and BdpSzv=:b5) and BdpAsw=:b6) and "
@@ -204,6 +227,10 @@ const char* kCountText =
 
 void SlotCount_Runtime(benchmark::State& state) {
     NEED_PLAN(state);
+    BszZaehlSatz z;
+    z.Datum = g_keys.day.c_str(); z.Plg = g_keys.plg.c_str(); z.Eso = g_keys.eso.c_str(); z.Esa = g_keys.esa.c_str();
+    z.Asw = g_keys.asw; z.Szv = g_keys.szv;
+    if (!sameTextAsProgram(state, kCountText, [&] { Bdp_Bsz_Count(z); })) return;
     static const db::Sql sql(kCountText);
     FixText<6> plg(g_keys.plg.c_str()), eso(g_keys.eso.c_str()), esa(g_keys.esa.c_str());
     FixText<11> day(g_keys.day.c_str());
@@ -232,12 +259,17 @@ void SlotCount_Raw(benchmark::State& state) {
 }
 
 // ---- the person-day working time (single-row sum) -------------------------
+// Must match TagArbZt_Brutto in db/Bdp.cpp byte for byte.
 const char* kPersonText =
     "select NVL(sum(BdpAzt),0) into :b0  from Dvm730Bdp where ((BDPPNR=:b1 and "
     "BDPBDT=TO_DATE(:b2,'yyyymmdd')) and BdpAkt<>9999)";
 
 void PersonDay_Runtime(benchmark::State& state) {
     NEED_PLAN(state);
+    PnrSatz ps;
+    PnrSatz_Init(ps);
+    ps.Pnr = g_keys.pnr.c_str(); ps.Datum = g_keys.day.c_str();
+    if (!sameTextAsProgram(state, kPersonText, [&] { TagArbZt_Brutto(ps); })) return;
     static const db::Sql sql(kPersonText);
     FixText<9> pnr(g_keys.pnr.c_str());
     FixText<11> day(g_keys.day.c_str());
@@ -312,18 +344,6 @@ void MatrixWrite_Raw(benchmark::State& state) {
 
 // ---- shared by the cases below ---------------------------------------------
 
-// A text copied from a db/ unit is checked against the text that unit has the
-// runtime prepare: `use` runs the program's own function once, after which
-// the rendered copy must be among the session's prepared texts.
-template <class Use>
-bool sameTextAsProgram(benchmark::State& state, const char* copy, Use use) {
-    use();
-    const std::string want = rendered(copy);
-    for (const std::string& t : db::preparedTexts())
-        if (t == want) return true;
-    state.SkipWithError("statement text differs from the program's (db/ source changed?)");
-    return false;
-}
 
 // Binds a fixed-width text the way the runtime does: an empty text is NULL.
 template <std::size_t N>
