@@ -41,12 +41,12 @@ void BsmError_Work(const Laufkontext& lk, const char* plg, Dvm746Err& err) {
 int BsmError_Check(const Dvm725Bsm& bsm, Dvm746Err& err) {
     // Effective staffing: open proposals do not count here.
     const int32_t e = bsm.BsmIst - bsm.BsmHtg - std::min(bsm.BsmHtv, bsm.BsmHtn);
-    // A target below 0 (-1: nobody entered one) asks for nobody, as in the
-    // deviation of the recount; otherwise an empty slot without targets
-    // would be reported as staffed above its maximum.
-    const int32_t sol = std::max(bsm.BsmSol, int32_t{0});
-    const int32_t min = std::max(bsm.BsmMin, int32_t{0});
-    const int32_t max = std::max(bsm.BsmMax, int32_t{0});
+    // The row's own targets are compared, also when they lie below 0 (-1:
+    // nobody entered one). Only the deviation of the recount reads such a
+    // target as 0; nothing here divides by it.
+    const int32_t sol = bsm.BsmSol;
+    const int32_t min = bsm.BsmMin;
+    const int32_t max = bsm.BsmMax;
     if (e == 0 && sol > 0) {
         Err_Write(bsm, 1601, err);
         return 1;

@@ -75,10 +75,11 @@ void Planzeitraum_Ermitteln(const char* plg, Laufkontext& lk) {
     Bak_Wtg_Read(lk.Von.c_str(), wochentag);
     int tage = wochen * 7 + 7 - wochentag;
     if (Datum_Rechnen(tage, lk.Von.c_str(), lk.Bis.data()) != 0) {
-        // Past the calendar's end: the period ends on its last date.
-        FixText<9> letzter;
-        if (Bak_MaxDatum_Read(letzter) == 0 && !letzter.empty()) lk.Bis = letzter;
-        else lk.Bis = lk.Von;
+        // Past the calendar's end (Bis still holds Von): the period ends on
+        // the calendar's last date. An empty calendar answers an empty date
+        // with result 0, and the period is then empty: no day is scanned or
+        // reviewed. Only a failed read keeps Bis at Von.
+        Bak_MaxDatum_Read(lk.Bis);
     }
 }
 

@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "db/Bsm.hpp"
+#include "db/Err.hpp"
 #include "db/Plg.hpp"
 #include "db/Runtime.hpp"
 #include "optim/Nachzaehlung.hpp"
 #include "optim/Scan.hpp"
+#include "run/Einsatzplan.hpp"
 #include "run/Laufkontext.hpp"
 #include "run/Log.hpp"
 #include "run/Zufall.hpp"
@@ -294,6 +296,31 @@ TEST_P(Grundfall, FailingInsertIsLoggedWithBothSlotsAndTheNextPersonIsTaken) {
     ASSERT_EQ(l.size(), 2u);
     EXPECT_EQ(ohneRc(l[0]), m);
     EXPECT_EQ(ohneRc(l[1]), m);
+}
+
+TEST_P(Grundfall, EmptyCalendarLeavesNothingToDoForAPeriodByHorizon) {
+    // Without calendar rows the period by horizon from the plan day ends on
+    // the calendar's last date, which is empty: no day is scanned and none
+    // reviewed. With the end given, the same plan gets its two proposals.
+    db.exec("delete from DVMASTER.Dvm133Bak");
+    Laufkontext lk;
+    lk.Usr = "planer";
+    lk.PlanBeg = t().c_str();
+    lk.PlanEnd = "00000000";
+    lk.Zeitstempel = (testdb::today() + "063000").c_str();
+    Dvm746Err err;
+    Einsatzplan_Optimieren(lk, "PG", "", "", err);
+    EXPECT_TRUE(vorschlaege().empty());
+    EXPECT_EQ(zeile("E1", "A1", kSpaet), "0/0/0/-166");
+    EXPECT_EQ(zeile("E1", "A1", kFrueh), "4/0/0/190");
+    EXPECT_EQ(db.count("select count(*) from Dvm746Err"), 0);
+    EXPECT_EQ(db.scalar("select coalesce(PlgUsr,'-') || PlgFts || case when PlgBeg is null then 0 else 1 end from Dvm701Plg"), "-01");
+    EXPECT_TRUE(meldungen().empty());
+
+    lk.PlanEnd = t().c_str();
+    Einsatzplan_Optimieren(lk, "PG", "", "", err);
+    EXPECT_EQ(vorschlaege().size(), 2u);
+    EXPECT_EQ(db.joined("select ErrZtv || ':' || ErrFnr from Dvm746Err order by ErrLfn"), "360:1605,840:1601");
 }
 
 TEST_P(OptimSzenario, MostUnderstaffedRowFirstAndAfterEachProposalAgain) {

@@ -170,6 +170,52 @@ TEST_P(PlanGroupRun, ErrorReviewWritesOneNumberedRowPerMissedTarget) {
     }
 }
 
+TEST_P(PlanGroupRun, TargetsBelowZeroAreComparedAsTheyStand) {
+    // Targets of -1 and below are the row's own values in the review; only
+    // the recount's deviation reads them as 0. E below 0 comes from more
+    // deployments with function code 1 than deployments.
+    plangruppe("PG", 1, 0);
+    lk.PlanEnd = today().c_str();
+    const std::string d = today();
+    matrixzeile("PG", "E1", d, 300, -1, -1, -1, 0);     // E 0 > Sol -1, > Max -1 -> 1605
+    matrixzeile("PG", "E1", d, 360, -1, -1, 0, 0);      // E 0 > Sol -1, <= Max 0 -> 1604
+    matrixzeile("PG", "E1", d, 420, 2, -1, 3, 0, 1);    // E -1 < Sol 2, >= Min -1 -> 1603
+    matrixzeile("PG", "E1", d, 480, -2, -3, -2, 0);     // E 0 > Max -2 -> 1605
+    matrixzeile("PG", "E1", d, 540, 1, -1, 1, 0, 1);    // E -1 < Sol 1, >= Min -1 -> 1603
+    matrixzeile("PG", "E1", d, 600, 2, 2, 3, 0);        // E 0, Sol 2 -> 1601, numbered after them
+    Einsatzplan_Optimieren(lk, "PG", "", "", err);
+    EXPECT_EQ(t.joined("SELECT ErrLfn || ':' || ErrZtv || ':' || ErrFnr FROM Dvm746Err ORDER BY ErrLfn"),
+              "1:300:1605,2:360:1604,3:420:1603,4:480:1605,5:540:1603,6:600:1601");
+    EXPECT_TRUE(log().empty());
+}
+
+TEST_P(PlanGroupRun, EmptyCalendarGivesAnEmptyPeriodByHorizon) {
+    // No calendar row: the date cannot be moved, the calendar's last date is
+    // NULL and comes back empty with result 0, and the period ends there.
+    plangruppe("PG", 1, 2);
+    matrixzeile("PG", "E1", today(), 360, 3, 2, 5, 0);  // would be 1601 in any period holding today
+    fehlerzeile("PG", "PLANO", today());  // the empty period holds no date: stays
+    fehlerzeile("PG", "PLANO", "");       // without date: goes
+    t.exec("DELETE FROM DVMASTER.Dvm133Bak");
+    Einsatzplan_Optimieren(lk, "PG", "", "", err);
+    EXPECT_EQ(lk.Von, today());
+    EXPECT_EQ(lk.Bis, "");
+    EXPECT_EQ(t.joined("SELECT " + testdb::dateText("ErrBdt") + " || ':' || ErrFnr FROM Dvm746Err"),
+              today() + ":1601");
+    auto row = t.rows("SELECT coalesce(PlgUsr,'-'), coalesce(PlgPgm,'-'), PlgFts, " + testdb::stampText("PlgBeg") +
+                      " FROM Dvm701Plg");
+    ASSERT_EQ(row.size(), 1u);
+    EXPECT_EQ(row[0], (std::vector<std::string>{"-", "-", "0", today() + "063000"}));
+    EXPECT_TRUE(log().empty());
+
+    // Without the calendar table the last date cannot be read either, and
+    // the period is today alone.
+    t.exec("DROP TABLE DVMASTER.Dvm133Bak");
+    Planzeitraum_Ermitteln("PG", lk);
+    EXPECT_EQ(lk.Von, today());
+    EXPECT_EQ(lk.Bis, today());
+}
+
 TEST_P(PlanGroupRun, ReviewIsRestrictedToTheUnitOfTheRunContext) {
     plangruppe("PG", 1, 0);
     matrixzeile("PG", "E1", today(), 360, 3, 2, 5, 0);
