@@ -4,6 +4,10 @@
 //   dorvelian-config FILE --service S --schema X --login U --password-stdin
 //   dorvelian-config FILE --service S --schema X --login U --password P
 //   dorvelian-config --show FILE
+//   dorvelian-config --help | --version
+//
+// Options may stand in any order, before or after FILE, as "--opt value" or
+// "--opt=value".
 //
 // Every record is written with the section "dorvelian" and a number from 1
 // to 4: the optimiser asks with an empty section and number 0, and a record
@@ -18,6 +22,7 @@
 // Exit codes: 0 done; 1 file could not be read or written, or --show found
 // an item the optimiser would not take; 2 usage error or a refused value.
 #include <fcntl.h>
+#include <getopt.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -49,11 +54,32 @@ struct Item {
 };
 constexpr Item kItems[4] = {{"NET8", 1}, {"SCHEMA", 2}, {"LOGIN", 3}, {"PASS", 4}};
 
-void Usage() {
-    std::fprintf(stderr,
-                 "usage: dorvelian-config FILE --service S --schema X --login U --password-stdin\n"
-                 "       dorvelian-config FILE --service S --schema X --login U --password P\n"
-                 "       dorvelian-config --show FILE\n");
+constexpr char kUsage[] =
+    "usage: dorvelian-config FILE --service S --schema X --login U --password-stdin\n"
+    "       dorvelian-config FILE --service S --schema X --login U --password P\n"
+    "       dorvelian-config --show FILE\n"
+    "       dorvelian-config --help | --version\n"
+    "\n"
+    "Writes the enciphered configuration file FILE from which dorvelian takes its\n"
+    "database logon, readable by its owner only; other records of FILE are kept.\n"
+    "\n"
+    "  --service S        service: sqlite:DIR or postgresql://... (without user and password)\n"
+    "  --schema X         schema: 1 to 20 letters, digits, '_', '$' or '#'\n"
+    "  --login U          logon user\n"
+    "  --password-stdin   read the password from the first line of standard input\n"
+    "  --password P       the password as an argument (visible to other users of the machine)\n"
+    "  --show FILE        print the four items as the optimiser takes them, password masked\n"
+    "  --help             this text\n"
+    "  --version          the version\n"
+    "\n"
+    "Exit codes: 0 done; 1 FILE could not be read or written, or --show found an\n"
+    "item the optimiser would not take; 2 usage error or a refused value.\n";
+
+// A usage error: what was wrong, then where the usage is.
+int Misuse(const std::string& what) {
+    std::fprintf(stderr, "dorvelian-config: %s\n", what.c_str());
+    std::fprintf(stderr, "Try 'dorvelian-config --help' for the usage.\n");
+    return 2;
 }
 
 int Refuse(const char* what, const char* why) {
@@ -335,48 +361,60 @@ int Write(const std::string& path, const std::string& service, const std::string
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "--show") == 0) return Show(argv[2]);
-    if (argc < 2 || argv[1][0] == '-') {
-        Usage();
-        return 2;
-    }
+    enum { kService = 1000, kSchema, kLogin, kPassword, kPasswordStdin, kShow, kHelp, kVersion };
+    static const option kOptions[] = {
+        {"service", required_argument, nullptr, kService},
+        {"schema", required_argument, nullptr, kSchema},
+        {"login", required_argument, nullptr, kLogin},
+        {"password", required_argument, nullptr, kPassword},
+        {"password-stdin", no_argument, nullptr, kPasswordStdin},
+        {"show", required_argument, nullptr, kShow},
+        {"help", no_argument, nullptr, kHelp},
+        {"version", no_argument, nullptr, kVersion},
+        {nullptr, 0, nullptr, 0},
+    };
 
-    const std::string path = argv[1];
-    std::string service, schema, login, password;
-    bool haveService = false, haveSchema = false, haveLogin = false;
+    std::string service, schema, login, password, show;
+    bool haveService = false, haveSchema = false, haveLogin = false, haveShow = false;
     bool passwordArg = false, passwordStdin = false;
-    for (int i = 2; i < argc; ++i) {
-        std::string_view opt = argv[i];
-        if (opt == "--password-stdin") {
-            passwordStdin = true;
-            continue;
-        }
-        if (i + 1 >= argc) {
-            Usage();
-            return 2;
-        }
-        const char* value = argv[++i];
-        if (opt == "--service") {
-            service = value;
-            haveService = true;
-        } else if (opt == "--schema") {
-            schema = value;
-            haveSchema = true;
-        } else if (opt == "--login") {
-            login = value;
-            haveLogin = true;
-        } else if (opt == "--password") {
-            password = value;
-            passwordArg = true;
-        } else {
-            Usage();
-            return 2;
+    opterr = 0;  // the messages below name the option
+    int opt;
+    while ((opt = getopt_long(argc, argv, ":h", kOptions, nullptr)) != -1) {
+        switch (opt) {
+            case kService: service = optarg; haveService = true; break;
+            case kSchema: schema = optarg; haveSchema = true; break;
+            case kLogin: login = optarg; haveLogin = true; break;
+            case kPassword:
+                if (passwordArg) return Misuse("--password given twice");
+                password = optarg;
+                passwordArg = true;
+                break;
+            case kPasswordStdin: passwordStdin = true; break;
+            case kShow: show = optarg; haveShow = true; break;
+            case 'h':
+            case kHelp: std::fputs(kUsage, stdout); return 0;
+            case kVersion: std::printf("dorvelian-config %s\n", DORVELIAN_VERSION); return 0;
+            case ':': return Misuse(std::string("option ") + argv[optind - 1] + " needs a value");
+            default: {
+                std::string name = optopt != 0 ? std::string("-") + static_cast<char>(optopt) : argv[optind - 1];
+                return Misuse("unknown option " + name.substr(0, name.find('=')));
+            }
         }
     }
-    if (!haveService || !haveSchema || !haveLogin || passwordArg == passwordStdin) {
-        Usage();
-        return 2;
+    const int files = argc - optind;
+
+    if (haveShow) {
+        if (files != 0 || haveService || haveSchema || haveLogin || passwordArg || passwordStdin)
+            return Misuse("--show takes only the file");
+        return Show(show.c_str());
     }
+    if (files == 0) return Misuse("no configuration file given");
+    if (files > 1) return Misuse(std::string("one configuration file only; also given: ") + argv[optind + 1]);
+    if (!haveService || !haveSchema || !haveLogin)
+        return Misuse("--service, --schema and --login are all needed");
+    if (passwordArg == passwordStdin) return Misuse("give either --password or --password-stdin");
+
+    const std::string path = argv[optind];
     if (passwordStdin && !ReadPasswordFromStdin(password))
         return Refuse("password", "was not given on standard input");
 

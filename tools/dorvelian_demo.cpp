@@ -5,6 +5,9 @@
 //   dorvelian-demo --dir DEMO [--schema NAME] [--days N] [--plangroups N]
 //                  [--units N] [--workplaces N] [--slots N] [--persons N]
 //                  [--seed N] [--force] [--pg URI] [--user NAME] [--password PW]
+//   dorvelian-demo --help | --version
+//
+// Options may stand in any order, as "--opt value" or "--opt=value".
 //
 // Layout written:
 //   DEMO/db/SCHEMA.db      plan schema (schema.sql + indexes.sql)
@@ -28,11 +31,15 @@
 //
 // Exit codes: 0 done; 1 the plan could not be written; 2 usage error, or
 // DEMO exists and --force was not given.
+#include <fcntl.h>
+#include <getopt.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -93,11 +100,14 @@ constexpr std::size_t kLogonTextMax = 99;
 
 constexpr char kErfasser[] = "demo";
 
-void Usage() {
-    std::fprintf(stderr,
+void Usage(std::FILE* aus) {
+    std::fprintf(aus,
                  "usage: dorvelian-demo --dir DEMO [--schema NAME] [--days N] [--plangroups N]\n"
                  "                      [--units N] [--workplaces N] [--slots N] [--persons N]\n"
                  "                      [--seed N] [--force] [--pg URI] [--user NAME] [--password PW]\n"
+                 "       dorvelian-demo --help | --version\n"
+                 "Writes a demo plan, the configuration file and the log folder the optimiser\n"
+                 "runs with, and prints the command that runs it.\n"
                  "  --dir DEMO        directory to create (refused when it exists, unless --force)\n"
                  "  --schema NAME     schema name (default PLAN)\n"
                  "  --days N          plan days from today (default 14, at most %d)\n"
@@ -112,7 +122,11 @@ void Usage() {
                  "  --pg URI          also load the plan into this PostgreSQL database (a libpq URI\n"
                  "                    without user and password) and configure the run for it\n"
                  "  --user NAME       logon user of the configuration (default demo)\n"
-                 "  --password PW     logon password of the configuration (default demo)\n",
+                 "  --password PW     logon password of the configuration (default demo)\n"
+                 "  --help            this text\n"
+                 "  --version         the version\n"
+                 "Exit codes: 0 done; 1 the plan could not be written; 2 usage error, or DEMO\n"
+                 "exists and --force was not given.\n",
                  kMaxTage, kMaxPlangruppen, kMaxEinheiten, kMaxArbeitsplaetze, kMaxPersonen);
 }
 
@@ -131,91 +145,92 @@ bool IstSchemaZeichen(char c) {
            c == '$' || c == '#';
 }
 
-// Returns 0 when the options are usable, else prints why not and returns 2.
+// A usage error: what was wrong, then where the usage is.
+int Fehlbedienung(const std::string& was) {
+    std::fprintf(stderr, "dorvelian-demo: %s\n", was.c_str());
+    std::fprintf(stderr, "Try 'dorvelian-demo --help' for the usage.\n");
+    return 2;
+}
+
+// Returns 0 when the options are usable, -1 when --help or --version has
+// answered, else prints why not and returns 2.
 int OptionenLesen(int argc, char** argv, Optionen& o) {
+    enum {
+        kDir = 1000, kSchema, kDays, kPlangroups, kUnits, kWorkplaces, kSlots, kPersons, kSeed, kForce,
+        kPg, kUser, kPassword, kDdl, kHelp, kVersion
+    };
+    static const option kOptionen[] = {
+        {"dir", required_argument, nullptr, kDir},
+        {"schema", required_argument, nullptr, kSchema},
+        {"days", required_argument, nullptr, kDays},
+        {"plangroups", required_argument, nullptr, kPlangroups},
+        {"units", required_argument, nullptr, kUnits},
+        {"workplaces", required_argument, nullptr, kWorkplaces},
+        {"slots", required_argument, nullptr, kSlots},
+        {"persons", required_argument, nullptr, kPersons},
+        {"seed", required_argument, nullptr, kSeed},
+        {"force", no_argument, nullptr, kForce},
+        {"pg", required_argument, nullptr, kPg},
+        {"user", required_argument, nullptr, kUser},
+        {"password", required_argument, nullptr, kPassword},
+        {"ddl", required_argument, nullptr, kDdl},
+        {"help", no_argument, nullptr, kHelp},
+        {"version", no_argument, nullptr, kVersion},
+        {nullptr, 0, nullptr, 0},
+    };
     struct Zahl {
+        int option;
         const char* name;
         long min, max;
         int* ziel;
-    } zahlen[] = {{"--days", 1, kMaxTage, &o.tage},
-                  {"--plangroups", 1, kMaxPlangruppen, &o.plangruppen},
-                  {"--units", 1, kMaxEinheiten, &o.einheiten},
-                  {"--workplaces", 1, kMaxArbeitsplaetze, &o.arbeitsplaetze},
-                  {"--slots", 1, 3, &o.schichten},
-                  {"--persons", 1, kMaxPersonen, &o.personen}};
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        const char* wert = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
-            Usage();
-            return 2;
-        }
-        if (std::strcmp(a, "--force") == 0) {
-            o.force = true;
-            continue;
-        }
-        if (wert == nullptr) {
-            std::fprintf(stderr, "dorvelian-demo: %s needs a value\n", a);
-            return 2;
-        }
-        ++i;
-        if (std::strcmp(a, "--dir") == 0) {
-            o.dir = wert;
-            continue;
-        }
-        if (std::strcmp(a, "--schema") == 0) {
-            o.schema = wert;
-            continue;
-        }
-        if (std::strcmp(a, "--pg") == 0) {
-            o.pg = wert;
-            continue;
-        }
-        if (std::strcmp(a, "--user") == 0) {
-            o.user = wert;
-            continue;
-        }
-        if (std::strcmp(a, "--password") == 0) {
-            o.passwort = wert;
-            continue;
-        }
-        if (std::strcmp(a, "--ddl") == 0) {
-            o.ddl = wert;
-            continue;
-        }
-        if (std::strcmp(a, "--seed") == 0) {
-            char* end = nullptr;
-            errno = 0;
-            unsigned long long v = std::strtoull(wert, &end, 10);
-            if (errno != 0 || *end != '\0' || *wert == '\0' || *wert == '-') {
-                std::fprintf(stderr, "dorvelian-demo: --seed needs a non-negative number\n");
-                return 2;
+    } zahlen[] = {{kDays, "--days", 1, kMaxTage, &o.tage},
+                  {kPlangroups, "--plangroups", 1, kMaxPlangruppen, &o.plangruppen},
+                  {kUnits, "--units", 1, kMaxEinheiten, &o.einheiten},
+                  {kWorkplaces, "--workplaces", 1, kMaxArbeitsplaetze, &o.arbeitsplaetze},
+                  {kSlots, "--slots", 1, 3, &o.schichten},
+                  {kPersons, "--persons", 1, kMaxPersonen, &o.personen}};
+    opterr = 0;  // the messages below name the option
+    int opt;
+    while ((opt = getopt_long(argc, argv, ":h", kOptionen, nullptr)) != -1) {
+        const char* wert = optarg;
+        switch (opt) {
+            case 'h':
+            case kHelp: Usage(stdout); return -1;
+            case kVersion: std::printf("dorvelian-demo %s\n", DORVELIAN_VERSION); return -1;
+            case kForce: o.force = true; continue;
+            case kDir: o.dir = wert; continue;
+            case kSchema: o.schema = wert; continue;
+            case kPg: o.pg = wert; continue;
+            case kUser: o.user = wert; continue;
+            case kPassword: o.passwort = wert; continue;
+            case kDdl: o.ddl = wert; continue;
+            case kSeed: {
+                char* end = nullptr;
+                errno = 0;
+                unsigned long long v = std::strtoull(wert, &end, 10);
+                if (errno != 0 || *end != '\0' || *wert == '\0' || *wert == '-')
+                    return Fehlbedienung("--seed needs a non-negative number");
+                o.seed = v;
+                continue;
             }
-            o.seed = v;
-            continue;
+            case ':': return Fehlbedienung(std::string("option ") + argv[optind - 1] + " needs a value");
+            case '?': {
+                std::string name = optopt != 0 ? std::string("-") + static_cast<char>(optopt) : argv[optind - 1];
+                return Fehlbedienung("unknown option " + name.substr(0, name.find('=')));
+            }
+            default: break;
         }
-        bool bekannt = false;
         for (Zahl& z : zahlen) {
-            if (std::strcmp(a, z.name) != 0) continue;
-            bekannt = true;
+            if (z.option != opt) continue;
             long v = 0;
-            if (!ZahlLesen(wert, z.min, z.max, v)) {
-                std::fprintf(stderr, "dorvelian-demo: %s needs a number from %ld to %ld\n", z.name, z.min, z.max);
-                return 2;
-            }
+            if (!ZahlLesen(wert, z.min, z.max, v))
+                return Fehlbedienung(std::string(z.name) + " needs a number from " + std::to_string(z.min) +
+                                     " to " + std::to_string(z.max));
             *z.ziel = static_cast<int>(v);
         }
-        if (!bekannt) {
-            std::fprintf(stderr, "dorvelian-demo: unknown option %s\n", a);
-            Usage();
-            return 2;
-        }
     }
-    if (o.dir.empty()) {
-        std::fprintf(stderr, "dorvelian-demo: --dir is required\n");
-        Usage();
-        return 2;
-    }
+    if (optind < argc) return Fehlbedienung(std::string("unexpected argument ") + argv[optind]);
+    if (o.dir.empty()) return Fehlbedienung("--dir is required");
     if (o.schema.empty() || o.schema.size() > kSchemaMax ||
         !std::all_of(o.schema.begin(), o.schema.end(), IstSchemaZeichen) || strcasecmp(o.schema.c_str(), "DVMASTER") == 0) {
         std::fprintf(stderr,
@@ -1125,11 +1140,18 @@ bool KonfigurationSchreiben(const std::string& pfad, const std::string& dienst, 
         inhalt += "[dorvelian];dorvelian;\n";
         inhalt += std::to_string(i + 1) + ";" + items[i].key + ";" + Wert_Verschluesseln(items[i].wert) + "\n";
     }
-    std::ofstream f(pfad, std::ios::binary | std::ios::trunc);
-    if (!f) return false;
-    f << inhalt;
-    f.close();
-    return static_cast<bool>(f);
+    // The file holds the logon: readable by its owner only, also when an
+    // older file of wider mode is replaced (its mode goes before its content).
+    int fd = ::open(pfad.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    bool ok = ::fchmod(fd, 0600) == 0;
+    for (std::size_t getan = 0; ok && getan < inhalt.size();) {
+        ssize_t n = ::write(fd, inhalt.data() + getan, inhalt.size() - getan);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) getan += static_cast<std::size_t>(n);
+    }
+    return (::close(fd) == 0) && ok;
 }
 
 bool Zaehlen(Db& db, const char* sql, long& n) {
@@ -1151,7 +1173,7 @@ int Fehlschlag(const char* was, const std::string& warum) {
 int main(int argc, char** argv) {
     Optionen o;
     int rc = OptionenLesen(argc, argv, o);
-    if (rc != 0) return rc;
+    if (rc != 0) return rc < 0 ? 0 : rc;
     const auto start = std::chrono::steady_clock::now();
 
     std::error_code ec;
