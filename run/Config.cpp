@@ -1,5 +1,10 @@
 #include "run/Config.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -14,31 +19,55 @@ constexpr char kCipherKey[] = "KORVANT";
 ConfigErgebnis g_ergebnis;
 
 void ClearResults() {
+    g_ergebnis.datei = ConfigDatei::Gelesen;
+    g_ergebnis.fehlerNummer = 0;
     g_ergebnis.nummer = 0;
     g_ergebnis.sektion.clear();
     g_ergebnis.schluessel.clear();
     g_ergebnis.wert.clear();
 }
 
+// The open configuration file with the bytes it may still yield: a reader
+// that reaches the bound sees an end of file and notes that it was cut.
+struct Leser {
+    std::FILE* f = nullptr;
+    std::size_t rest = kConfigMaxBytes;
+    bool abgeschnitten = false;
+
+    int get() {
+        if (rest == 0) {
+            if (std::getc(f) != EOF) abgeschnitten = true;
+            return EOF;
+        }
+        int c = std::getc(f);
+        if (c != EOF) --rest;
+        return c;
+    }
+    void unget(int c) {
+        std::ungetc(c, f);
+        ++rest;
+    }
+};
+
 // Reads one line piece into buf (capacity cap, terminator included): at most
 // cap-1 characters, where the line end counts as one character and a CR
 // directly before the LF belongs to it. The line end is not stored; lineEnd
 // tells whether the piece reached it. Returns false at end of file when
 // nothing was read.
-bool ReadPiece(std::FILE* f, char* buf, std::size_t cap, bool& lineEnd) {
+bool ReadPiece(Leser& in, char* buf, std::size_t cap, bool& lineEnd) {
     std::size_t n = 0;
     lineEnd = false;
     bool any = false;
     while (n + 1 < cap) {
-        int c = std::getc(f);
+        int c = in.get();
         if (c == EOF) break;
         any = true;
         if (c == '\r') {
-            int next = std::getc(f);
+            int next = in.get();
             if (next == '\n') {
                 c = '\n';
             } else if (next != EOF) {
-                std::ungetc(next, f);
+                in.unget(next);
             }
         }
         if (c == '\n') {
@@ -49,6 +78,34 @@ bool ReadPiece(std::FILE* f, char* buf, std::size_t cap, bool& lineEnd) {
     }
     buf[n] = '\0';
     return any;
+}
+
+// Opens the configuration file when it is a regular file of at most
+// kConfigMaxBytes. A FIFO is opened without waiting for a writer, and then
+// refused like a device or a directory. Notes why in the results.
+std::FILE* DateiOeffnen(const char* path) {
+    int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        g_ergebnis.datei = ConfigDatei::NichtZuOeffnen;
+        g_ergebnis.fehlerNummer = errno;
+        return nullptr;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        g_ergebnis.datei = ConfigDatei::Lesefehler;
+        g_ergebnis.fehlerNummer = errno;
+    } else if (!S_ISREG(st.st_mode)) {
+        g_ergebnis.datei = ConfigDatei::KeineRegulaereDatei;
+    } else if (st.st_size > static_cast<off_t>(kConfigMaxBytes)) {
+        g_ergebnis.datei = ConfigDatei::ZuGross;
+    } else if (std::FILE* f = ::fdopen(fd, "r")) {
+        return f;
+    } else {
+        g_ergebnis.datei = ConfigDatei::Lesefehler;
+        g_ergebnis.fehlerNummer = errno;
+    }
+    ::close(fd);
+    return nullptr;
 }
 
 // Splits "a;b;rest" at its first two semicolons. The text ends at the first
@@ -172,16 +229,17 @@ void Config_Read(const char* section, const char* key, int32_t number, const cha
     const std::string_view wantSection(section ? section : "");
     const std::string_view wantKey(key ? key : "");
 
-    std::FILE* f = path ? std::fopen(path, "r") : nullptr;
-    if (f == nullptr) return;
+    Leser in;
+    in.f = DateiOeffnen(path ? path : "");
+    if (in.f == nullptr) return;
 
     char header[kConfigKopfPuffer];
     char entry[kConfigEintragPuffer];
     for (;;) {
         bool headerEnd = false;
         bool entryEnd = false;
-        if (!ReadPiece(f, header, sizeof header, headerEnd)) break;
-        if (!ReadPiece(f, entry, sizeof entry, entryEnd)) break;
+        if (!ReadPiece(in, header, sizeof header, headerEnd)) break;
+        if (!ReadPiece(in, entry, sizeof entry, entryEnd)) break;
 
         std::string_view headFirst, recSection, headRest;
         std::string_view numberText, recKey, hexValue;
@@ -207,5 +265,23 @@ void Config_Read(const char* section, const char* key, int32_t number, const cha
         }
         break;
     }
-    std::fclose(f);
+    const bool lesefehler = std::ferror(in.f) != 0;
+    std::fclose(in.f);
+    // A file that grew past the bound while it was read, or could not be
+    // read to its end, reads as empty, as if it could not be opened.
+    if (in.abgeschnitten || lesefehler) {
+        ClearResults();
+        g_ergebnis.datei = in.abgeschnitten ? ConfigDatei::ZuGross : ConfigDatei::Lesefehler;
+    }
+}
+
+const char* Config_Datei_Grund(ConfigDatei d) {
+    switch (d) {
+        case ConfigDatei::Gelesen: return "gelesen";
+        case ConfigDatei::NichtZuOeffnen: return "nicht zu oeffnen";
+        case ConfigDatei::KeineRegulaereDatei: return "keine regulaere Datei";
+        case ConfigDatei::ZuGross: return "groesser als 1048576 Bytes";
+        case ConfigDatei::Lesefehler: return "Lesefehler";
+    }
+    return "";
 }

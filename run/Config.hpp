@@ -14,8 +14,22 @@
 
 #include "db/FixText.hpp"
 
+// What became of the file in the last lookup. Only a regular file of at most
+// kConfigMaxBytes is read; anything else reads as an empty file.
+enum class ConfigDatei {
+    Gelesen,              // read (whether or not a record matched)
+    NichtZuOeffnen,       // missing, no permission, ...: fehlerNummer holds errno
+    KeineRegulaereDatei,  // a directory, device, FIFO or socket
+    ZuGross,              // larger than kConfigMaxBytes, or grew past it while read
+    Lesefehler,           // the read failed: fehlerNummer holds errno when known
+};
+// Far above any real configuration file (four records take about 1 KB).
+inline constexpr std::size_t kConfigMaxBytes = 1048576;
+
 // Results of the last lookup; overwritten by every Config_Read.
 struct ConfigErgebnis {
+    ConfigDatei datei = ConfigDatei::Gelesen;
+    int fehlerNummer = 0;
     int32_t nummer = 0;
     FixText<201> sektion;
     FixText<201> schluessel;
@@ -34,7 +48,8 @@ inline constexpr std::size_t kConfigWertMaxKlar = kConfigWertMaxHex / 2;
 // Looks up the first record in file order whose section equals `section`, or
 // whose key equals `key`, or whose number equals `number`, and leaves its
 // number, section, key and deciphered value in Config_Ergebnis(). A missing
-// file or no matching record leaves all results empty.
+// file, one that is not a regular file or is larger than kConfigMaxBytes, or
+// no matching record leaves all results empty; `datei` tells which.
 //
 // Records that are not in the format (a header or entry line with fewer than
 // two ";") never match. A value is deciphered only when the entry line ends
@@ -42,6 +57,8 @@ inline constexpr std::size_t kConfigWertMaxKlar = kConfigWertMaxHex / 2;
 // kConfigWertMaxHex characters; otherwise the found value is empty.
 void Config_Read(const char* section, const char* key, int32_t number, const char* path);
 const ConfigErgebnis& Config_Ergebnis();
+// The reason of a file state in the words of the run log.
+const char* Config_Datei_Grund(ConfigDatei d);
 
 // Turns count/2 character pairs into bytes: 'A'..'F' count 10..15, every
 // other character c counts c - 48; the byte is high * 16 + low, modulo 256.

@@ -69,13 +69,30 @@ std::FILE* rotieren(std::FILE* f) {
     std::fclose(f);
     return neu;
 }
+
+// The schema part of the log's file name. A schema the database accepts
+// (letters, digits, "_", "$", "#") stands as it is, and so do blanks; every
+// other byte becomes "_", so that no schema text ("/", "\\", "..") can lead
+// the log out of its folder. Such a schema never logs on; its refusal is
+// logged under the cleaned name.
+std::string schemaImDateinamen(const char* schema) {
+    std::string s(schema ? schema : "");
+    for (char& c : s) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        const bool erlaubt = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') ||
+                             c == '_' || c == '$' || c == '#' || c == ' ';
+        if (!erlaubt) c = '_';
+    }
+    return s;
+}
 }  // namespace
 
 void Log_Pfade_Setzen(const char* schema) {
+    const std::string name = schemaImDateinamen(schema);
     char log[128];
     char bak[100];
-    std::snprintf(log, sizeof log, "..\\zentravis_php\\log\\dorvelian_%s.log", schema);
-    std::snprintf(bak, sizeof bak, "..\\zentravis_php\\log\\dorvelian_%s.bak", schema);
+    std::snprintf(log, sizeof log, "..\\zentravis_php\\log\\dorvelian_%s.log", name.c_str());
+    std::snprintf(bak, sizeof bak, "..\\zentravis_php\\log\\dorvelian_%s.bak", name.c_str());
     g_logPfad = pfadAufPlattform(log);
     g_bakPfad = pfadAufPlattform(bak);
 }

@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <cstring>
 #include <ctime>
+#include <string>
 
 #include "db/Connect.hpp"
 #include "db/Err.hpp"
@@ -16,6 +18,14 @@ namespace {
 Laufkontext g_lauf;
 Dvm746Err g_fehlersatz;
 
+// The first lookup that could not read the configuration file, kept until
+// the run log is set up: the file is read four times, the failure is logged
+// once.
+struct Konfigurationsfehler {
+    ConfigDatei datei = ConfigDatei::Gelesen;
+    int fehlerNummer = 0;
+} g_konfigurationsfehler;
+
 // Takes a deciphered configuration value when it is not empty and has at
 // most maxLaenge characters; the schema drops its last character.
 template <std::size_t N>
@@ -23,10 +33,29 @@ void konfigurationsWert(FixText<N>& ziel, const char* schluessel, const char* pf
                         bool letztesZeichenWeg) {
     ziel.clear();
     Config_Read("", schluessel, 0, pfad);
+    if (Config_Ergebnis().datei != ConfigDatei::Gelesen && g_konfigurationsfehler.datei == ConfigDatei::Gelesen) {
+        g_konfigurationsfehler.datei = Config_Ergebnis().datei;
+        g_konfigurationsfehler.fehlerNummer = Config_Ergebnis().fehlerNummer;
+    }
     const FixText<201>& wert = Config_Ergebnis().wert;
     std::size_t n = wert.size();
     if (n < 1 || n > maxLaenge) return;
     ziel.assignPrefix(wert.view(), letztesZeichenWeg ? n - 1 : n);
+}
+
+// The one line for a configuration file that could not be read. It names the
+// file (control characters shown as "?", so that the path cannot forge log
+// lines) and why, never anything of its contents.
+void konfigurationsfehlerMelden(const char* pfad) {
+    if (g_konfigurationsfehler.datei == ConfigDatei::Gelesen) return;
+    std::string datei(pfad);
+    for (char& c : datei)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    std::string grund = Config_Datei_Grund(g_konfigurationsfehler.datei);
+    if (g_konfigurationsfehler.fehlerNummer != 0)
+        grund += std::string(": ") + std::strerror(g_konfigurationsfehler.fehlerNummer);
+    Log_Printf("-Fehler: Main()->Config_Read() Konfigurationsdatei nicht lesbar! DATEI: %s (%s)", datei.c_str(),
+               grund.c_str());
 }
 }  // namespace
 
@@ -52,6 +81,7 @@ int Main(int argc, char** argv) {
 
     Log_Pfade_Setzen(schema.c_str());
     Log_Write("*** Programmstart Dorvelian ***");
+    konfigurationsfehlerMelden(pfad);
 
     int32_t r = dbConnect(login.c_str(), passwort.c_str(), dienst.c_str(), schema.c_str());
     passwort.clear();

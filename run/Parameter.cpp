@@ -6,14 +6,23 @@
 
 #include "db/JulianDate.hpp"
 #include "run/Main.hpp"
+#include "run/Utf8.hpp"
 
 namespace {
+// Takes the first `breite` bytes of a parameter, or fewer where the cut would
+// split a UTF-8 character: a split character is refused by the server and
+// breaks the front end that reads the row.
+template <std::size_t N>
+void textParameter(FixText<N>& ziel, const char* arg, std::size_t breite) {
+    ziel.assignPrefix(arg, Utf8_Schnitt(arg, breite));
+}
+
 // Parameters 8 to 10: "00000" (compared on the first five characters) means
 // none; otherwise the first five characters, cut at the first blank.
 template <std::size_t N>
 void schluesselParameter(FixText<N>& ziel, const char* arg) {
     if (std::strncmp(arg, "00000", 5) == 0) return;
-    ziel.assignPrefix(arg, 5);
+    textParameter(ziel, arg, 5);
     ziel.cutAtBlank();
 }
 
@@ -38,13 +47,13 @@ bool datumUnzulaessig(const FixText<9>& datum, std::string_view heute) {
 void Parameter_Uebernehmen(int argc, char** argv, Laufkontext& lk) {
     lk = Laufkontext{};
     auto arg = [&](int i) -> const char* { return i < argc && argv[i] ? argv[i] : ""; };
-    lk.Usr.assignPrefix(arg(2), 50);
+    textParameter(lk.Usr, arg(2), 50);
     lk.Usr.cutAtBlank();
-    lk.PlanBeg.assignPrefix(arg(3), 8);
-    lk.PlanEnd.assignPrefix(arg(4), 8);
-    lk.Ebene.assignPrefix(arg(5), 3);
-    lk.Jbd.assignPrefix(arg(6), 14);
-    lk.Jbk.assignPrefix(arg(7), 32);
+    textParameter(lk.PlanBeg, arg(3), 8);
+    textParameter(lk.PlanEnd, arg(4), 8);
+    textParameter(lk.Ebene, arg(5), 3);
+    textParameter(lk.Jbd, arg(6), 14);
+    textParameter(lk.Jbk, arg(7), 32);
     schluesselParameter(lk.Plg, arg(8));
     schluesselParameter(lk.Eso, arg(9));
     schluesselParameter(lk.Esa, arg(10));

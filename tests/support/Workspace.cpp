@@ -49,6 +49,17 @@ int Workspace::run(const std::vector<std::string>& params) {
     return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
 }
 
+int Workspace::run(const std::vector<std::string>& params, std::string& out, std::string& err) {
+    std::string cmd = "cd " + shellQuote(workDir()) + " && " + shellQuote(std::string(DORVELIAN_BIN_DIR) + "/dorvelian") +
+                      " " + shellQuote(configPath());
+    for (const std::string& p : params) cmd += " " + shellQuote(p);
+    cmd += " >" + shellQuote(root_ + "/stdout.txt") + " 2>" + shellQuote(root_ + "/stderr.txt");
+    int st = std::system(cmd.c_str());
+    out = readFile(root_ + "/stdout.txt");
+    err = readFile(root_ + "/stderr.txt");
+    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+}
+
 int Workspace::start(const std::vector<std::string>& params) {
     const std::string bin = std::string(DORVELIAN_BIN_DIR) + "/dorvelian";
     std::vector<std::string> args = {bin, configPath()};

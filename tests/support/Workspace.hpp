@@ -24,6 +24,8 @@ public:
     // Runs the program with the given parameters (after the configuration
     // path) in the working directory; returns its exit code.
     int run(const std::vector<std::string>& params);
+    // The same, keeping what the program wrote to standard output and error.
+    int run(const std::vector<std::string>& params, std::string& out, std::string& err);
     // Starts the program the same way without waiting; returns its process id.
     int start(const std::vector<std::string>& params);
     // Waits for a started program: its exit code, or -signal when a signal ended it.
