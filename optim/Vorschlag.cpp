@@ -7,6 +7,7 @@
 #include "db/Bsm.hpp"
 #include "rules/Eignung.hpp"
 #include "rules/PnrSatz.hpp"
+#include "run/Laufbilanz.hpp"
 #include "run/Log.hpp"
 #include "run/Zufall.hpp"
 
@@ -102,5 +103,6 @@ int Erstelle_Umbesetzungsvorschlag(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm
                    static_cast<long>(bdk.BdkOsw));
         return 0;
     }
+    Laufbilanz_Vorschlag();
     return 1;
 }

@@ -4,6 +4,7 @@
 
 #include "db/Bsm.hpp"
 #include "db/Err.hpp"
+#include "run/Laufbilanz.hpp"
 #include "run/Laufkontext.hpp"
 #include "run/Log.hpp"
 
@@ -75,6 +76,7 @@ void Err_Write(const Dvm725Bsm& quelle, int fehlerNr, Dvm746Err& err) {
 
     int32_t r = Err_Insert(err);
     if (r != 0) Log_Printf("-Fehler: Err_Write->Err_Insert() RC: %ld!", static_cast<long>(r));
+    else Laufbilanz_Fehlersatz(fehlerNr);
 
     // The number stays advanced after a failed insert: the gap shows the loss.
     err.ErrPnr.clear();

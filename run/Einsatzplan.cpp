@@ -6,6 +6,7 @@
 #include "optim/Scan.hpp"
 #include "rules/Datum.hpp"
 #include "run/BsmError.hpp"
+#include "run/Laufbilanz.hpp"
 #include "run/Laufkontext.hpp"
 #include "run/Log.hpp"
 
@@ -35,6 +36,7 @@ void Einsatzplan_Optimieren(Laufkontext& lk, const char* plg, const char* eso, c
         case 3: lk.Ebene = "ESA"; break;
         default: return;  // not optimised: the row stays untouched
     }
+    Laufbilanz_Plangruppe();
 
     zeile.PlgUsr = lk.Usr;
     zeile.PlgBeg = lk.Zeitstempel;

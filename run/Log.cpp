@@ -9,6 +9,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "run/Laufbilanz.hpp"
+
 namespace {
 std::string g_logPfad;
 std::string g_bakPfad;
@@ -112,10 +114,16 @@ std::FILE* Log_Open() {
     return f;
 }
 
-void Log_Write(const char* meldung) {
-    g_log = Log_Open();
-    if (!g_log) return;
+namespace {
+// A line the log could not take goes to standard error, so that a scheduler
+// that keeps the program's output still has it; standard output stays quiet.
+void aufStderr(const char* zeile, std::size_t laenge) {
+    std::fwrite(zeile, 1, laenge, stderr);
+    std::fflush(stderr);
+}
+}  // namespace
 
+void Log_Write(const char* meldung) {
     char zeit[32];
     std::time_t jetzt = std::time(nullptr);
     std::tm lokal{};
@@ -127,12 +135,21 @@ void Log_Write(const char* meldung) {
     std::snprintf(zeile, sizeof zeile, "%s  %s\n", zeit, meldung ? meldung : "");
     std::size_t laenge = std::strlen(zeile);
     if (laenge == sizeof zeile - 1 && zeile[laenge - 1] != '\n') zeile[laenge - 1] = '\n';
+    if (meldung && std::strncmp(meldung, "-Fehler", 7) == 0) Laufbilanz_Fehlerzeile();
 
+    g_log = Log_Open();
+    if (!g_log) {
+        aufStderr(zeile, laenge);
+        return;
+    }
     // Under the lock nobody else grows the file; this only catches a log
     // that could not be locked.
     if (dateiGroesse(g_log) > kLogRotationBytes) {
         g_log = rotieren(g_log);
-        if (!g_log) return;
+        if (!g_log) {
+            aufStderr(zeile, laenge);
+            return;
+        }
     }
     // One line is one write: the stream's buffer is larger than the line.
     std::fwrite(zeile, 1, laenge, g_log);

@@ -12,7 +12,8 @@ void Log_Pfade_Setzen(const std::string& logPfad, const std::string& bakPfad);
 const std::string& Log_Pfad();
 const std::string& Log_BakPfad();
 
-// Appends one line; a message that cannot be written is lost.
+// Appends one line; a line the log cannot take (no log folder, no
+// permission, a failed reopen after rotation) goes to standard error.
 void Log_Write(const char* meldung);
 // Opens the log for appending, rotating it first when it is too large.
 std::FILE* Log_Open();

@@ -11,6 +11,7 @@
 #include "db/Plg.hpp"
 #include "run/Config.hpp"
 #include "run/Einsatzplan.hpp"
+#include "run/Laufbilanz.hpp"
 #include "run/Log.hpp"
 #include "run/Zufall.hpp"
 
@@ -63,6 +64,7 @@ Laufkontext& Lauf() { return g_lauf; }
 Dvm746Err& Fehlersatz() { return g_fehlersatz; }
 
 int Main(int argc, char** argv) {
+    Laufbilanz_Start();
     // The time in seconds alone would give two runs started in the same
     // second (a restart after a crash, two plan groups started together) the
     // same sequence of proposal keys; the process id tells them apart.

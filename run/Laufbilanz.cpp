@@ -1,0 +1,58 @@
+// The run summary: counters of the run and the file they are written to.
+#include "run/Laufbilanz.hpp"
+
+#include <time.h>
+
+#include <cstdio>
+#include <map>
+
+#include "db/Runtime.hpp"
+
+namespace {
+struct Bilanz {
+    timespec start{};
+    bool gestartet = false;
+    uint64_t plangruppen = 0;
+    uint64_t vorschlaege = 0;
+    std::map<int32_t, uint64_t> fehlersaetze;  // error number -> rows written
+    uint64_t fehlerzeilen = 0;
+} g_bilanz;
+
+long long millisekunden(const timespec& t) {
+    return static_cast<long long>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+}  // namespace
+
+void Laufbilanz_Start() {
+    clock_gettime(CLOCK_MONOTONIC, &g_bilanz.start);
+    g_bilanz.gestartet = true;
+}
+
+void Laufbilanz_Plangruppe() { ++g_bilanz.plangruppen; }
+void Laufbilanz_Vorschlag() { ++g_bilanz.vorschlaege; }
+void Laufbilanz_Fehlersatz(int32_t fehlerNr) { ++g_bilanz.fehlersaetze[fehlerNr]; }
+void Laufbilanz_Fehlerzeile() { ++g_bilanz.fehlerzeilen; }
+
+bool Laufbilanz_Schreiben(const char* pfad) {
+    timespec jetzt{};
+    timespec cpu{};
+    clock_gettime(CLOCK_MONOTONIC, &jetzt);
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    const long long wand = g_bilanz.gestartet ? millisekunden(jetzt) - millisekunden(g_bilanz.start) : 0;
+
+    std::FILE* f = std::fopen(pfad, "w");
+    if (!f) return false;
+    uint64_t fehlersaetze = 0;
+    for (const auto& [nr, n] : g_bilanz.fehlersaetze) fehlersaetze += n;
+    std::fprintf(f, "statements %llu\nfetches %llu\n", static_cast<unsigned long long>(db::statementCount()),
+                 static_cast<unsigned long long>(db::fetchCount()));
+    std::fprintf(f, "plangroups %llu\nproposals %llu\nerror_rows %llu\n",
+                 static_cast<unsigned long long>(g_bilanz.plangruppen),
+                 static_cast<unsigned long long>(g_bilanz.vorschlaege),
+                 static_cast<unsigned long long>(fehlersaetze));
+    for (const auto& [nr, n] : g_bilanz.fehlersaetze)
+        std::fprintf(f, "error_rows_%ld %llu\n", static_cast<long>(nr), static_cast<unsigned long long>(n));
+    std::fprintf(f, "failure_lines %llu\nwall_ms %lld\ncpu_ms %lld\n",
+                 static_cast<unsigned long long>(g_bilanz.fehlerzeilen), wand, millisekunden(cpu));
+    return std::fclose(f) == 0;
+}
