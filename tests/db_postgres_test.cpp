@@ -1,7 +1,7 @@
 // The server backend on a real PostgreSQL schema: every statement operation
 // on a known data set, in the newer and the older table layout. The server is
-// named by DORVELIAN_PG_URI (a private cluster from tools/pg-test-cluster.sh,
-// role and password "dorvelian"); without it the cases skip with one line.
+// named by DORVELIAN_PG_URI or is the private cluster ctest starts for the server cases
+// (tools/pg-test-cluster.sh, role and password "dorvelian"); without one the cases skip.
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
 
@@ -235,8 +235,9 @@ void alleAnweisungen(const std::string& uri, const char* schema, bool older) {
 
 // Both layouts in one case: they share the central calendar schema.
 TEST(Postgres, EveryStatementDeliversWhatItShouldInBothLayouts) {
-    const char* uri = std::getenv("DORVELIAN_PG_URI");
-    if (!uri || !*uri) GTEST_SKIP() << "no PostgreSQL server: set DORVELIAN_PG_URI to run the server-backend cases";
+    const std::string server = testdb::postgresUri();
+    if (server.empty()) GTEST_SKIP() << testdb::skipReason();
+    const char* uri = server.c_str();
     for (bool older : {false, true}) {
         SCOPED_TRACE(older ? "older layout" : "newer layout");
         const char* schema = older ? "pgtest_old" : "pgtest";

@@ -1,7 +1,7 @@
 // The same demo plan, run once on the embedded database and once on the
 // server, must leave the same proposals, staffing-matrix rows, error rows and
 // plan-group rows: apart from the random proposal keys and the time stamps,
-// row for row. The server is named by DORVELIAN_PG_URI; without it the case
+// row for row. The server is DORVELIAN_PG_URI or ctest's private cluster; without one the case
 // skips with one line. The case works in a database of its own, so that its
 // central calendar cannot disturb other cases on the same server.
 #include <gtest/gtest.h>
@@ -153,8 +153,9 @@ INSTANTIATE_TEST_SUITE_P(Plaene, DemoAufBeidenBackends,
                          });
 
 TEST_P(DemoAufBeidenBackends, HinterlaesstDieselbenZeilen) {
-    const char* basisUri = std::getenv("DORVELIAN_PG_URI");
-    if (basisUri == nullptr || *basisUri == '\0') GTEST_SKIP() << "DORVELIAN_PG_URI is not set: no PostgreSQL server";
+    const std::string server = testdb::postgresUri();
+    if (server.empty()) GTEST_SKIP() << testdb::skipReason();
+    const char* basisUri = server.c_str();
 
     static int nummer = 0;
     const std::string name = "dv_demo_" + std::to_string(getpid()) + "_" + std::to_string(++nummer);

@@ -127,9 +127,38 @@ const char* backendName(Backend b) { return b == Backend::Postgres ? "postgresql
 
 void PrintTo(Backend b, std::ostream* os) { *os << backendName(b); }
 
+namespace {
+
+// First line of a file of the server fixture, "" when the file is missing.
+std::string stateLine(const char* name, bool& exists) {
+    const char* state = std::getenv("DORVELIAN_PG_STATE");
+    exists = false;
+    if (state == nullptr || *state == '\0') return "";
+    std::ifstream f(std::string(state) + "/" + name);
+    if (!f) return "";
+    exists = true;
+    std::string line;
+    std::getline(f, line);
+    return line;
+}
+
+}  // namespace
+
 std::string postgresUri() {
     const char* u = std::getenv("DORVELIAN_PG_URI");
-    return u ? u : "";
+    if (u != nullptr && *u != '\0') return u;
+    const char* state = std::getenv("DORVELIAN_PG_STATE");
+    if (state == nullptr || *state == '\0') return "";  // run outside ctest
+    bool exists = false;
+    std::string uri = stateLine("uri", exists);
+    if (!uri.empty()) return uri;
+    stateLine("skip", exists);
+    if (exists) return "";
+    // Under ctest a server case finds the fixture's uri or skip file; a case
+    // that finds neither was not given the fixture.
+    throw std::logic_error(
+        "this case needs the database server, but ctest started none for it: "
+        "list it among the server cases (DORVELIAN_SERVER_CASES) in tests/CMakeLists.txt");
 }
 
 std::string uriWithDatabase(const std::string& uri, const std::string& database) {
@@ -480,7 +509,12 @@ void TestDb::widenInteger(const std::string& table, const std::string& column) {
 
 bool serverMissing(Backend b) { return b == Backend::Postgres && postgresUri().empty(); }
 
-const char* skipReason() { return "no PostgreSQL server: set DORVELIAN_PG_URI to run the server-backend cases"; }
+std::string skipReason() {
+    bool exists = false;
+    std::string why = stateLine("skip", exists);
+    if (!why.empty()) return why;
+    return "no PostgreSQL server: set DORVELIAN_PG_URI, or run the cases through ctest, to run the server-backend cases";
+}
 
 void BackendTest::SetUp() {
     if (serverMissing(GetParam())) GTEST_SKIP() << skipReason();

@@ -36,7 +36,10 @@ enum class Backend { Sqlite, Postgres };
 const char* backendName(Backend b);
 // How gtest prints the parameter.
 void PrintTo(Backend b, std::ostream* os);
-// The server of the PostgreSQL cases (DORVELIAN_PG_URI), "" when none is set.
+// The server of the PostgreSQL cases: DORVELIAN_PG_URI when it is set, else
+// the private cluster that ctest's fixture started (DORVELIAN_PG_STATE names
+// the fixture's folder); "" when there is none. Under ctest, a case that was
+// not given the fixture throws instead of skipping unseen.
 std::string postgresUri();
 // The URI with its database name replaced.
 std::string uriWithDatabase(const std::string& uri, const std::string& database);
@@ -145,9 +148,9 @@ protected:
 
 std::string backendParamName(const ::testing::TestParamInfo<Backend>& info);
 // True for the PostgreSQL backend when no server is set; such a case skips
-// with skipReason().
+// with skipReason(): why there is no server.
 bool serverMissing(Backend b);
-const char* skipReason();
+std::string skipReason();
 
 }  // namespace testdb
 
