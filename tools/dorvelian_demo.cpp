@@ -5,6 +5,7 @@
 //   dorvelian-demo --dir DEMO [--schema NAME] [--days N] [--plangroups N]
 //                  [--units N] [--workplaces N] [--slots N] [--persons N]
 //                  [--seed N] [--force] [--pg URI] [--user NAME] [--password PW]
+//                  [--schema-dir DIR]
 //   dorvelian-demo --help | --version
 //
 // Options may stand in any order, as "--opt value" or "--opt=value".
@@ -28,6 +29,10 @@
 //
 // The same seed gives the same plan on the same day (all dates are relative
 // to today).
+//
+// The DDL comes from the schema folder beside the installation
+// (bin/../share/dorvelian/schema), from the copy beside the program in the
+// build tree, or from --schema-dir.
 //
 // Exit codes: 0 done; 1 the plan could not be written; 2 usage error, or
 // DEMO exists and --force was not given.
@@ -61,6 +66,7 @@
 #include "run/Config.hpp"
 #include "run/Log.hpp"
 #include "tools/DemoPostgres.hpp"
+#include "tools/SchemaDir.hpp"
 
 namespace fs = std::filesystem;
 
@@ -71,7 +77,8 @@ namespace {
 struct Optionen {
     std::string dir;
     std::string schema = "PLAN";
-    std::string ddl = std::string(DORVELIAN_SCHEMA_DIR) + "/sqlite";
+    std::string schemaDir;  // folder with sqlite/ and postgresql/ ("" = find it)
+    std::string ddl;        // SQLite DDL folder ("" = schemaDir/sqlite)
     int tage = 14;
     int plangruppen = 2;
     int einheiten = 3;      // units per plan group
@@ -105,6 +112,7 @@ void Usage(std::FILE* aus) {
                  "usage: dorvelian-demo --dir DEMO [--schema NAME] [--days N] [--plangroups N]\n"
                  "                      [--units N] [--workplaces N] [--slots N] [--persons N]\n"
                  "                      [--seed N] [--force] [--pg URI] [--user NAME] [--password PW]\n"
+                 "                      [--schema-dir DIR]\n"
                  "       dorvelian-demo --help | --version\n"
                  "Writes a demo plan, the configuration file and the log folder the optimiser\n"
                  "runs with, and prints the command that runs it.\n"
@@ -123,6 +131,8 @@ void Usage(std::FILE* aus) {
                  "                    without user and password) and configure the run for it\n"
                  "  --user NAME       logon user of the configuration (default demo)\n"
                  "  --password PW     logon password of the configuration (default demo)\n"
+                 "  --schema-dir DIR  folder of the DDL files, with sqlite/ and postgresql/ (default:\n"
+                 "                    share/dorvelian/schema of the installation)\n"
                  "  --help            this text\n"
                  "  --version         the version\n"
                  "Exit codes: 0 done; 1 the plan could not be written; 2 usage error, or DEMO\n"
@@ -157,7 +167,7 @@ int Fehlbedienung(const std::string& was) {
 int OptionenLesen(int argc, char** argv, Optionen& o) {
     enum {
         kDir = 1000, kSchema, kDays, kPlangroups, kUnits, kWorkplaces, kSlots, kPersons, kSeed, kForce,
-        kPg, kUser, kPassword, kDdl, kHelp, kVersion
+        kPg, kUser, kPassword, kSchemaDir, kDdl, kHelp, kVersion
     };
     static const option kOptionen[] = {
         {"dir", required_argument, nullptr, kDir},
@@ -173,6 +183,7 @@ int OptionenLesen(int argc, char** argv, Optionen& o) {
         {"pg", required_argument, nullptr, kPg},
         {"user", required_argument, nullptr, kUser},
         {"password", required_argument, nullptr, kPassword},
+        {"schema-dir", required_argument, nullptr, kSchemaDir},
         {"ddl", required_argument, nullptr, kDdl},
         {"help", no_argument, nullptr, kHelp},
         {"version", no_argument, nullptr, kVersion},
@@ -203,6 +214,7 @@ int OptionenLesen(int argc, char** argv, Optionen& o) {
             case kPg: o.pg = wert; continue;
             case kUser: o.user = wert; continue;
             case kPassword: o.passwort = wert; continue;
+            case kSchemaDir: o.schemaDir = wert; continue;
             case kDdl: o.ddl = wert; continue;
             case kSeed: {
                 char* end = nullptr;
@@ -1174,6 +1186,16 @@ int main(int argc, char** argv) {
     Optionen o;
     int rc = OptionenLesen(argc, argv, o);
     if (rc != 0) return rc < 0 ? 0 : rc;
+    // The DDL files: a wrong --schema-dir is a usage error, none found beside
+    // the program a broken installation.
+    std::string ddlWarum;
+    const bool schemaDirGegeben = !o.schemaDir.empty();
+    o.schemaDir = SchemaVerzeichnisSuchen(o.schemaDir, ProgrammVerzeichnis(), ddlWarum);
+    if (o.schemaDir.empty()) {
+        if (!schemaDirGegeben) return Fehlschlag("no DDL files", ddlWarum);
+        return Fehlbedienung("--schema-dir: " + ddlWarum);
+    }
+    if (o.ddl.empty()) o.ddl = o.schemaDir + "/sqlite";
     const auto start = std::chrono::steady_clock::now();
 
     std::error_code ec;
@@ -1260,7 +1282,7 @@ int main(int argc, char** argv) {
                           nichtGezaehlt < 0 ? "no logon" : std::to_string(nichtGezaehlt) + " rows, see " + logDir + "/dorvelian-demo.log");
 
     if (!o.pg.empty()) {
-        PgZiel ziel{o.pg, o.user, o.passwort, o.schema, std::string(DORVELIAN_SCHEMA_DIR) + "/postgresql", o.force};
+        PgZiel ziel{o.pg, o.user, o.passwort, o.schema, o.schemaDir + "/postgresql", o.force};
         std::string warum;
         int pr = 1;
         if (sqlite3_open_v2(planDatei.c_str(), &db.h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
