@@ -13,4 +13,4 @@ int32_t dbConnect(const char* user, const char* password, const char* service, c
     return db::executeImmediate(std::string("ALTER SESSION SET CURRENT_SCHEMA=") + schema);
 }
 
-void Sql_Commit() { db::commit(); }
+int32_t Sql_Commit() { return db::commit(); }

@@ -6,6 +6,9 @@
 // Transactions: reads run on their own. A write opens a transaction with its
 // savepoint and ends it with the commit (or the rollback to the savepoint),
 // so that no failed statement can leave the session's transaction aborted.
+// In a unit of work the transaction stays open from the first write's
+// savepoint to the unit's commit; a read inside it runs under a savepoint of
+// its own, so that a failing read does not abort the unit's writes.
 #include <libpq-fe.h>
 
 #include <cerrno>
@@ -157,6 +160,10 @@ public:
 
     int32_t selectInto(const Sql& sql, const Bind* binds, std::size_t nb, const HostVar* outs,
                        std::size_t no) override {
+        return guardedRead([&] { return selectIntoNow(sql, binds, nb, outs, no); });
+    }
+
+    int32_t selectIntoNow(const Sql& sql, const Bind* binds, std::size_t nb, const HostVar* outs, std::size_t no) {
         Prepared* p = nullptr;
         int32_t r = prepare(sql, binds, nb, p);
         if (r != 0) return r;
@@ -222,18 +229,78 @@ public:
         }
         if (!inTransaction_) return fail(rc::kInternal, "no savepoint to roll back to");
         int32_t r = simple(p.text.c_str());
-        // The savepoint opened the transaction: end it, it holds nothing.
-        commit();
+        // Outside a unit the savepoint opened the transaction: end it, it
+        // holds nothing.
+        if (!inUnit) commit();
         return r;
     }
 
     int32_t commit() override {
         if (!inTransaction_) return rc::kOk;
         inTransaction_ = false;
-        return simple("COMMIT");
+        PGresult* r = PQexec(conn_, "COMMIT");
+        int32_t code = resultCode(r, PGRES_COMMAND_OK);
+        // A transaction that a failed statement had aborted ends with
+        // ROLLBACK although the command itself succeeds.
+        if (code == 0 && std::strcmp(PQcmdStatus(r), "ROLLBACK") == 0)
+            code = fail(rc::kInternal, "the transaction was rolled back at its commit");
+        PQclear(r);
+        if (code != 0 && PQtransactionStatus(conn_) != PQTRANS_IDLE && PQstatus(conn_) == CONNECTION_OK) {
+            PGresult* rb = PQexec(conn_, "ROLLBACK");
+            PQclear(rb);
+        }
+        return code;
+    }
+
+    int32_t rollbackUnit() override {
+        inUnit = false;
+        if (!inTransaction_) return rc::kOk;
+        inTransaction_ = false;
+        return simple("ROLLBACK");
+    }
+
+    // Session-level advisory locks, keyed by the hashes of the current
+    // schema and the name; two names that met in the hash would only wait
+    // for each other. The wait is bounded by the lock timeout of the one
+    // statement that takes the lock.
+    int32_t lock(const std::string& name, int waitSeconds) override {
+        const char* vals[] = {name.c_str()};
+        if (waitSeconds <= 0) {
+            PGresult* r = PQexecParams(conn_, "select pg_try_advisory_lock(hashtext(current_schema()), hashtext($1))",
+                                       1, nullptr, vals, nullptr, nullptr, 0);
+            int32_t code = resultCode(r, PGRES_TUPLES_OK);
+            if (code == 0 && std::strcmp(PQgetvalue(r, 0, 0), "t") != 0)
+                code = fail(rc::kBusy, "lock " + name + " is held by another session");
+            PQclear(r);
+            return code;
+        }
+        std::string timeout = "SET lock_timeout = '" + std::to_string(waitSeconds) + "s'";
+        int32_t code = simple(timeout.c_str());
+        if (code != 0) return code;
+        PGresult* r = PQexecParams(conn_, "select pg_advisory_lock(hashtext(current_schema()), hashtext($1))", 1,
+                                   nullptr, vals, nullptr, nullptr, 0);
+        code = resultCode(r, PGRES_TUPLES_OK);
+        PQclear(r);
+        simple("RESET lock_timeout");
+        return code;
+    }
+
+    int32_t unlock(const std::string& name) override {
+        const char* vals[] = {name.c_str()};
+        PGresult* r = PQexecParams(conn_, "select pg_advisory_unlock(hashtext(current_schema()), hashtext($1))", 1,
+                                   nullptr, vals, nullptr, nullptr, 0);
+        int32_t code = resultCode(r, PGRES_TUPLES_OK);
+        if (code == 0 && std::strcmp(PQgetvalue(r, 0, 0), "t") != 0)
+            code = fail(rc::kInternal, "lock " + name + " was not held");
+        PQclear(r);
+        return code;
     }
 
     int32_t cursorOpen(Cursor& c, const Bind* binds, std::size_t nb) override {
+        return guardedRead([&] { return cursorOpenNow(c, binds, nb); });
+    }
+
+    int32_t cursorOpenNow(Cursor& c, const Bind* binds, std::size_t nb) {
         Prepared* p = nullptr;
         int32_t r = prepare(c.sql(), binds, nb, p);
         closeState(c);
@@ -355,6 +422,23 @@ private:
         if (code != 0) return code;
         p.ready = true;
         return rc::kOk;
+    }
+
+    // A read inside an open transaction (a unit of work) runs under a
+    // savepoint, which a failure (of its prepare as well) rolls back to;
+    // outside, it runs on its own.
+    template <typename F>
+    int32_t guardedRead(F&& read) {
+        if (!inTransaction_) return read();
+        int32_t r = simple("SAVEPOINT Dv_Lesen_Sp");
+        if (r != 0) return r;
+        r = read();
+        if (r != 0 && r != rc::kNotFound) {
+            std::string kept = lastError;
+            simple("ROLLBACK TO SAVEPOINT Dv_Lesen_Sp");
+            lastError = kept;
+        }
+        return r;
     }
 
     int32_t run(const Prepared& p, const Bind* binds, std::size_t nb, PGresult*& res) {

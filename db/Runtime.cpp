@@ -102,21 +102,59 @@ int32_t execute(const Sql& sql, Binds binds) {
     return onSession([&](Session& s) { return s.execute(sql, binds.begin(), binds.size()); });
 }
 
-int32_t guardedWrite(const Sql& savepoint, const Sql& write, const Sql& rollback, Binds binds) {
-    onSession([&](Session& s) { return s.execute(savepoint, nullptr, 0); });
-    int32_t result = execute(write, binds);
+int32_t Session::guardedWrite(const Sql& savepoint, const Sql& write, const Sql& rollback, const Bind* binds,
+                              std::size_t nb, bool commitAfter) {
+    execute(savepoint, nullptr, 0);
+    int32_t result = execute(write, binds, nb);
     if (result != 0) {
-        std::string kept = g_lastError;
-        onSession([&](Session& s) { return s.rollbackTo(rollback); });
-        g_lastError = kept;
-    } else {
-        commit();
+        std::string kept = lastError;
+        rollbackTo(rollback);
+        lastError = kept;
+        return result;
     }
-    return result;
+    return commitAfter ? commit() : rc::kOk;
 }
 
+int32_t guardedWrite(const Sql& savepoint, const Sql& write, const Sql& rollback, Binds binds) {
+    if (!g_session) {
+        ++g_statements;
+        return rc::kNotLoggedOn;
+    }
+    const bool commitAfter = !g_session->inUnit;
+    // Savepoint, write, and the commit or the rollback.
+    g_statements += commitAfter ? 3 : 2;
+    int32_t r = g_session->guardedWrite(savepoint, write, rollback, binds.begin(), binds.size(), commitAfter);
+    if (r != 0 && r != rc::kNotFound) g_lastError = g_session->lastError;
+    return r;
+}
+
+void beginUnit() {
+    if (g_session) g_session->beginUnit();
+}
+
+int32_t commitUnit() {
+    return onSession([](Session& s) { return s.commitUnit(); });
+}
+
+int32_t rollbackUnit() {
+    return onSession([](Session& s) { return s.rollbackUnit(); });
+}
+
+bool inUnit() { return g_session && g_session->inUnit; }
+
 int32_t commit() {
-    return onSession([](Session& s) { return s.commit(); });
+    return onSession([](Session& s) {
+        s.inUnit = false;
+        return s.commit();
+    });
+}
+
+int32_t lock(const std::string& name, int waitSeconds) {
+    return onSession([&](Session& s) { return s.lock(name, waitSeconds); });
+}
+
+int32_t unlock(const std::string& name) {
+    return onSession([&](Session& s) { return s.unlock(name); });
 }
 
 int32_t Cursor::open(Binds binds) {

@@ -108,10 +108,50 @@ int32_t executeImmediate(const std::string& text);
 int32_t selectInto(const Sql& sql, Binds binds, Outs outs);
 // Insert, update or delete: 1403 when an update or delete touched no row.
 int32_t execute(const Sql& sql, Binds binds);
-// The write of the program: savepoint, write, then commit or roll back to the
-// savepoint; returns the write's own result.
+// Writes, commits and units of work.
+//
+// Outside a unit of work every write of a table unit is a transaction of its
+// own: guardedWrite issues the write's savepoint, runs the write, and then
+// commits on success or rolls back to the savepoint on failure. The commit
+// belongs to the write: when it fails, the transaction is gone (the backend
+// has rolled it back) and guardedWrite answers the commit's result, so that
+// the caller logs and handles it as the failed write it is. On a failed write
+// the result is the write's own, never that of the rollback.
+//
+// Inside a unit of work (beginUnit, then commitUnit or rollbackUnit) the
+// writes keep their savepoints and their rollback to the savepoint on
+// failure, so that a failing write still undoes only itself, but none of
+// them commits: guardedWrite answers the write's own result and leaves the
+// transaction open. commitUnit commits everything the unit's writes left in
+// one commit and answers its result; on failure nothing of the unit stays,
+// and a process that dies before the commit leaves nothing of it either.
+// rollbackUnit undoes the unit's writes. Reads and cursors work inside a
+// unit as outside; they see the unit's own writes, and a read that fails
+// leaves the unit's writes as they were. beginUnit issues no statement (the
+// transaction begins with the first write's savepoint), so a unit without a
+// write costs nothing. Units do not nest; commit() inside a unit commits the
+// unit and ends it.
 int32_t guardedWrite(const Sql& savepoint, const Sql& write, const Sql& rollback, Binds binds);
+void beginUnit();
+int32_t commitUnit();
+int32_t rollbackUnit();
+bool inUnit();
+// Commits whatever is open (the scan's commit after each day); on failure
+// the open transaction is gone.
 int32_t commit();
+
+// Named locks across processes and hosts' sessions, for runs that must not
+// overlap. A lock is taken within the current schema (the same name in two
+// schemas is two locks), held by the session until unlock, and let go when
+// the process ends in whatever way. lock waits at most waitSeconds for
+// another session to let it go and then answers -54; a session may take a
+// lock it holds again. The embedded backend locks a byte of the file
+// SCHEMA.lock beside the schema's database file (an open-file-description
+// lock, which no other open or close of that file in the process touches);
+// the server backend takes a session-level advisory lock keyed by the schema
+// and the name.
+int32_t lock(const std::string& name, int waitSeconds);
+int32_t unlock(const std::string& name);
 
 // Statement executions since the session began (opens, single-row reads,
 // writes, savepoints, commits) and rows fetched from cursors.

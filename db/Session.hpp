@@ -21,16 +21,44 @@ public:
     virtual int32_t execute(const Sql& sql, const Bind* binds, std::size_t nb) = 0;
     // "rollback  to <name>": back to the savepoint, which is then let go.
     virtual int32_t rollbackTo(const Sql& sql) = 0;
+    // Commits the open transaction. On failure the transaction is gone: the
+    // backend has rolled it back (or does so here) before it answers.
     virtual int32_t commit() = 0;
+    // A unit of work (db/Runtime.hpp): no statement is issued here; the
+    // transaction begins with the first write's savepoint. While the unit
+    // is open, rollbackTo() keeps the transaction, and the runtime leaves
+    // out the commit after each write.
+    virtual void beginUnit() { inUnit = true; }
+    // Ends the unit: commits what its writes left, or, on failure, nothing
+    // of it stays.
+    virtual int32_t commitUnit() {
+        inUnit = false;
+        return commit();
+    }
+    // Ends the unit and undoes its writes.
+    virtual int32_t rollbackUnit() = 0;
+    // One write of a table unit: savepoint, the write, then (with commitAfter)
+    // commit on success, or rollback to the savepoint on failure. Answers
+    // the write's result, or the commit's when the write succeeded and its
+    // commit failed. A backend may override it to send the statements
+    // together; the default runs them one by one.
+    virtual int32_t guardedWrite(const Sql& savepoint, const Sql& write, const Sql& rollback,
+                                 const Bind* binds, std::size_t nb, bool commitAfter);
     virtual int32_t cursorOpen(Cursor& c, const Bind* binds, std::size_t nb) = 0;
     virtual int32_t cursorFetch(Cursor& c, const HostVar* outs, std::size_t no) = 0;
     virtual int32_t cursorClose(Cursor& c) = 0;
+
+    // A named lock across processes within the current schema (see
+    // db::lock): waits at most waitSeconds, then -54.
+    virtual int32_t lock(const std::string& name, int waitSeconds) = 0;
+    virtual int32_t unlock(const std::string& name) = 0;
 
     // The statement texts prepared in this session, as the engine runs them.
     virtual std::vector<std::string> preparedTexts() const = 0;
 
     uint64_t id = 0;           // distinguishes sessions for the cursors' state
     std::string lastError;     // the engine's own text of the last failure
+    bool inUnit = false;       // a unit of work is open
 };
 
 // Backends. Each returns the session, or nullptr with rc set.

@@ -3,14 +3,19 @@
 // DIR/DVMASTER.db, attached as DVMASTER. Dates are stored as Julian day
 // numbers, so that the statements' date arithmetic and comparisons hold as
 // written; TO_DATE, TO_CHAR and sysdate are provided as SQL functions.
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <thread>
 #include <vector>
 
 #include "db/JulianDate.hpp"
@@ -228,6 +233,7 @@ public:
             return code == rc::kInternal ? rc::kNoSchema : code;
         }
         db_ = db;
+        lockPath_ = dir_ + "/" + schema + ".lock";
         sqlite3_busy_timeout(db_, 10000);
         // Counts the WAL frames; replaces the engine's own checkpoint after
         // a commit, which the open cursors keep from running (see
@@ -329,9 +335,81 @@ public:
         int r = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
         if (r != SQLITE_OK) {
             lastError = sqlite3_errmsg(db_);
-            return mapError(db_, r);
+            const int32_t code = mapError(db_, r);
+            // The engine rolls back by itself after some failures (a full
+            // disk, an I/O error) and keeps the transaction after others;
+            // either way the caller is told that nothing of it stays.
+            if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            return code;
         }
         checkpointIfDue(false);
+        return rc::kOk;
+    }
+
+    int32_t rollbackUnit() override {
+        inUnit = false;
+        if (!db_) return rc::kNotLoggedOn;
+        if (sqlite3_get_autocommit(db_)) return rc::kOk;
+        int r = sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (r != SQLITE_OK) {
+            lastError = sqlite3_errmsg(db_);
+            return mapError(db_, r);
+        }
+        return rc::kOk;
+    }
+
+    // The locks are byte-range locks owned by one open description of the
+    // lock file (F_OFD_SETLK): unlike a process's record locks, no other
+    // open or close of the file in the process lets them go, and unlike
+    // flock they lock one byte per name, so that runs of other names go on.
+    // The byte is a 62-bit hash of the name; two names that met in it would
+    // only wait for each other.
+    int32_t lock(const std::string& name, int waitSeconds) override {
+        if (lockFd_ < 0) {
+            if (lockPath_.empty()) return fail(rc::kNotLoggedOn, "no schema switched to");
+            lockFd_ = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0664);
+            if (lockFd_ < 0) {
+                const int e = errno;
+                lastError = "cannot open " + lockPath_ + ": " + std::strerror(e);
+                return e == EACCES || e == EROFS || e == EPERM ? rc::kReadOnly : rc::kIoError;
+            }
+        }
+        struct flock fl{};
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = lockByte(name);
+        fl.l_len = 1;
+        // Polled, so that the wait has its bound: short steps first, then
+        // a quarter of a second.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::max(waitSeconds, 0));
+        auto step = std::chrono::milliseconds(5);
+        for (;;) {
+            if (::fcntl(lockFd_, F_OFD_SETLK, &fl) == 0) return rc::kOk;
+            const int e = errno;
+            if (e != EAGAIN && e != EACCES && e != EINTR) {
+                lastError = "cannot lock " + lockPath_ + ": " + std::strerror(e);
+                return rc::kIoError;
+            }
+            if (std::chrono::steady_clock::now() >= deadline) {
+                lastError = "lock " + name + " is held by another session";
+                return rc::kBusy;
+            }
+            std::this_thread::sleep_for(step);
+            step = std::min(step * 2, std::chrono::milliseconds(250));
+        }
+    }
+
+    int32_t unlock(const std::string& name) override {
+        if (lockFd_ < 0) return fail(rc::kInternal, "no lock taken");
+        struct flock fl{};
+        fl.l_type = F_UNLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = lockByte(name);
+        fl.l_len = 1;
+        if (::fcntl(lockFd_, F_OFD_SETLK, &fl) != 0) {
+            lastError = std::string("cannot unlock: ") + std::strerror(errno);
+            return rc::kIoError;
+        }
         return rc::kOk;
     }
 
@@ -518,7 +596,16 @@ private:
         return static_cast<Prepared*>(c.state);
     }
 
+    static off_t lockByte(const std::string& name) {
+        uint64_t h = 1469598103934665603ull;  // FNV-1a
+        for (unsigned char c : name) h = (h ^ c) * 1099511628211ull;
+        return static_cast<off_t>(h & 0x3fffffffffffffffull);
+    }
+
     void closeDb() {
+        if (lockFd_ >= 0) ::close(lockFd_);  // lets the session's locks go
+        lockFd_ = -1;
+        lockPath_.clear();
         for (Prepared& p : cache_)
             if (p.stmt) sqlite3_finalize(p.stmt);
         cache_.clear();
@@ -674,6 +761,8 @@ private:
     sqlite3* db_ = nullptr;
     int walFrames_ = 0;  // frames in the main database's WAL after the last commit
     std::string openSavepoint_;  // name of the last savepoint issued
+    std::string lockPath_;       // DIR/SCHEMA.lock of the schema switched to
+    int lockFd_ = -1;            // open on it once the first lock is taken
     std::deque<Prepared> cache_;  // open cursors point into it: it must not move
 };
 

@@ -1,6 +1,9 @@
 // The statement runtime on real SQLite files: result codes, the write under
 // its savepoint, indicators, the INTO list and the logon.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include "db/Connect.hpp"
 #include "db/ResultCodes.hpp"
@@ -109,6 +112,111 @@ TEST_P(Runtime, FailedWriteLeavesNoTraceAndReturnsItsOwnCode) {
     // transaction is left open that would block it.
     t.exec("UPDATE T SET N = 4 WHERE K = 'b'");
     EXPECT_EQ(t.scalar("SELECT N FROM T WHERE K='b'"), "4");
+}
+
+// Inside a unit of work the writes keep their savepoints but commit only
+// together; a failing write or read inside the unit undoes only itself.
+TEST_P(Runtime, UnitOfWorkCommitsItsWritesTogether) {
+    static const db::Sql ins("insert into T (K,N) values (:b0,:b1)");
+    static const db::Sql upd("update T  set N=:b0 where K=:b1");
+    static const db::Sql read("select N into :b0  from T where K=:b1");
+    static const db::Sql bad("select NoSuch into :b0  from T where K=:b1");
+    int32_t seven = 7, eight = 8, n = 0;
+    db::beginUnit();
+    EXPECT_TRUE(db::inUnit());
+    EXPECT_EQ(db::guardedWrite(kSp, ins, kRb, {db::in(0, "u"), db::in(1, seven)}), 0);
+    EXPECT_EQ(db::guardedWrite(kSp, ins, kRb, {db::in(0, "u"), db::in(1, eight)}), db::rc::kUnique);
+    EXPECT_EQ(db::guardedWrite(kSp, upd, kRb, {db::in(0, eight), db::in(1, "zz")}), 1403);
+    EXPECT_EQ(db::selectInto(bad, {db::in(1, "u")}, {db::i32(n)}), db::rc::kInvalidColumn);
+    EXPECT_EQ(db::selectInto(read, {db::in(1, "u")}, {db::i32(n)}), 0);
+    EXPECT_EQ(n, 7) << "a read inside the unit sees the unit's own write";
+    EXPECT_EQ(db::guardedWrite(kSp, upd, kRb, {db::in(0, eight), db::in(1, "a")}), 0);
+    // Nothing is committed yet: another connection sees neither write.
+    EXPECT_EQ(t.count("SELECT count(*) FROM T WHERE K='u'"), 0);
+    EXPECT_EQ(t.scalar("SELECT N FROM T WHERE K='a'"), "1");
+    EXPECT_EQ(db::commitUnit(), 0);
+    EXPECT_FALSE(db::inUnit());
+    EXPECT_EQ(t.scalar("SELECT N FROM T WHERE K='u'"), "7");
+    EXPECT_EQ(t.scalar("SELECT N FROM T WHERE K='a'"), "8");
+
+    // A unit rolled back leaves nothing; the next write commits by itself.
+    db::beginUnit();
+    EXPECT_EQ(db::guardedWrite(kSp, ins, kRb, {db::in(0, "v"), db::in(1, seven)}), 0);
+    EXPECT_EQ(db::guardedWrite(kSp, upd, kRb, {db::in(0, seven), db::in(1, "u")}), 0);
+    EXPECT_EQ(db::rollbackUnit(), 0);
+    EXPECT_EQ(db::guardedWrite(kSp, ins, kRb, {db::in(0, "w"), db::in(1, seven)}), 0);
+    EXPECT_EQ(t.count("SELECT count(*) FROM T WHERE K='v'"), 0);
+    EXPECT_EQ(t.scalar("SELECT N FROM T WHERE K='u'"), "7");
+    EXPECT_EQ(t.count("SELECT count(*) FROM T WHERE K='w'"), 1);
+    // A unit without a write costs nothing and commits nothing.
+    db::beginUnit();
+    EXPECT_EQ(db::commitUnit(), 0);
+}
+
+// Makes the next commits fail: on the server a deferred unique key that a
+// second row breaks only at the commit, on the embedded database a file
+// size limit (SIGXFSZ ignored) that the commit's write into the WAL passes.
+class CommitFault {
+public:
+    CommitFault(TestDb& t) : t_(t) {
+        if (t.postgres()) {
+            t.exec("CREATE TABLE V (K varchar(10), CONSTRAINT V_Uk UNIQUE (K) DEFERRABLE INITIALLY DEFERRED)");
+            t.exec("INSERT INTO V (K) VALUES ('x')");
+        } else {
+            t.exec("CREATE TABLE V (K varchar(10))");
+            oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+            getrlimit(RLIMIT_FSIZE, &old_);
+        }
+    }
+    ~CommitFault() {
+        if (!t_.postgres()) std::signal(SIGXFSZ, oldHandler_);
+    }
+    // The commit of the next writes fails until lift().
+    void arm() {
+        if (t_.postgres()) return;
+        struct rlimit tiny = old_;
+        tiny.rlim_cur = 1;
+        setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    void lift() {
+        if (!t_.postgres()) setrlimit(RLIMIT_FSIZE, &old_);
+    }
+    // The key of a row whose insert fails at the commit once armed.
+    const char* failingKey() const { return "x"; }
+
+private:
+    TestDb& t_;
+    struct rlimit old_ {};
+    void (*oldHandler_)(int) = SIG_DFL;
+};
+
+TEST_P(Runtime, FailedCommitIsTheFailureOfItsWrite) {
+    static const db::Sql sp("savepoint V_Sp");
+    static const db::Sql rb("rollback  to V_Sp");
+    static const db::Sql ins("insert into V (K) values (:b0)");
+    CommitFault fault(t);
+    const long long before = t.count("SELECT count(*) FROM V");
+
+    // Outside a unit the write answers its commit's failure.
+    fault.arm();
+    const int32_t r = db::guardedWrite(sp, ins, rb, {db::in(0, fault.failingKey())});
+    fault.lift();
+    EXPECT_LT(r, 0) << "the write was reported as done, its commit failed";
+    EXPECT_EQ(t.count("SELECT count(*) FROM V"), before);
+
+    // In a unit the write goes through and the unit's commit answers.
+    db::beginUnit();
+    EXPECT_EQ(db::guardedWrite(sp, ins, rb, {db::in(0, "y")}), 0);
+    EXPECT_EQ(db::guardedWrite(sp, ins, rb, {db::in(0, fault.failingKey())}), 0);
+    fault.arm();
+    const int32_t ru = db::commitUnit();
+    fault.lift();
+    EXPECT_LT(ru, 0);
+    EXPECT_EQ(t.count("SELECT count(*) FROM V"), before) << "a failed commit left part of its unit";
+
+    // The session goes on: the next write commits.
+    EXPECT_EQ(db::guardedWrite(sp, ins, rb, {db::in(0, "z")}), 0);
+    EXPECT_EQ(t.count("SELECT count(*) FROM V WHERE K='z'"), 1);
 }
 
 TEST_P(Runtime, EmptyTextBindsAsNull) {
