@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "db/Bdp.hpp"
+#include "db/Runtime.hpp"
 #include "optim/Nachzaehlung.hpp"
 #include "optim/Vorschlag.hpp"
 #include "rules/Fill_PnrBss.hpp"
@@ -12,6 +13,33 @@
 namespace {
 // Persons of this assignment kind are never offered to another slot.
 constexpr int32_t kAwpNichtUmsetzbar = 3;
+
+// The proposal and the recount of its two rows are one transaction: each
+// write keeps its savepoint (a failing recount undoes only itself, is logged
+// there, and the proposal stays), and one commit after the second recount
+// makes them lasting together. A process that dies before that commit
+// leaves neither the proposal nor a recount, so no row is left counting a
+// proposal that is not there, or missing one that is. A failed commit leaves
+// nothing either: it is logged here, and the person counts as not proposed.
+bool Vorschlag_Mit_Nachzaehlung(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730Bdp& bdp, Dvm725Bsm& unt,
+                                Dvm725Bsm& ueb) {
+    db::beginUnit();
+    if (Erstelle_Umbesetzungsvorschlag(pnr, bss, bdp) == 0) {
+        db::rollbackUnit();  // nothing was written, or the insert undid itself
+        return false;
+    }
+    Update_BsmSatz(unt);
+    Update_BsmSatz(ueb);
+    const int32_t rc = db::commitUnit();
+    if (rc != 0) {
+        Log_Printf("-Fehler: Prf_UebBsz_Pers()->Sql_Commit() RC: %ld! PLG: %s PNR: %s ESO: %s ESA: %s DAT: %s "
+                   "VON: %ld.",
+                   static_cast<long>(rc), bdp.BdpPlg.c_str(), bdp.BdpPnr.c_str(), bdp.BdpEso.c_str(),
+                   bdp.BdpEsa.c_str(), bdp.BdpBdt.c_str(), static_cast<long>(bdp.BdpSzv));
+        return false;
+    }
+    return true;
+}
 }  // namespace
 
 int Prf_UebBsz_Pers(Dvm725Bsm unt, Dvm725Bsm ueb) {
@@ -34,10 +62,7 @@ int Prf_UebBsz_Pers(Dvm725Bsm unt, Dvm725Bsm ueb) {
         bss.BssBsz = unt.BsmBsz;
         Fill_PnrBss(pnr, bss, unt);
 
-        if (pnr.PbvAwp != kAwpNichtUmsetzbar && Erstelle_Umbesetzungsvorschlag(pnr, bss, bdp) != 0) {
-            // The proposal is committed; a failing recount is logged there.
-            Update_BsmSatz(unt);
-            Update_BsmSatz(ueb);
+        if (pnr.PbvAwp != kAwpNichtUmsetzbar && Vorschlag_Mit_Nachzaehlung(pnr, bss, bdp, unt, ueb)) {
             ergebnis = 1;
             break;
         }

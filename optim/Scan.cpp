@@ -20,13 +20,24 @@ struct Bereich {
 };
 
 // What distinguishes the three scans: the understaffed-row cursor with its
-// binds, and the message when the calendar has no next day.
+// binds, and the messages of the day loop, each naming its scan.
 struct UntCursor {
     int32_t (*open)(const Bereich& b, const char* datum);
     int32_t (*read)(Dvm725Bsm& bsm);
     int32_t (*close)();
     void (*kalenderFehler)(int32_t rc, const Bereich& b, const char* datum);
+    void (*commitFehler)(int32_t rc, const Bereich& b, const char* datum);
+    void (*durchgangAbbruch)(const Bereich& b, const char* datum, int durchgang);
 };
+
+// Guard against a pass without end. Every restart of a pass follows a
+// committed proposal, and no person gets a second open proposal out of the
+// same slot, so the restarts of a day are bounded by its movable
+// deployments, far below this bound. Should something underneath keep
+// reporting proposals that change nothing (a count of open proposals that
+// always fails while inserts go through), the pass ends at the bound with a
+// log line, and the scan goes on with the next pass.
+constexpr long kNeustartsJeDurchgangHoechstens = 10000;
 
 // Passes 1 to 3 widen the search for overstaffed rows: workplace, unit, plan group.
 using UebSuche = int (*)(Dvm725Bsm unt);
@@ -41,10 +52,15 @@ int Durchgaenge(const FixText<4>& ebene) {
 // One pass: after every proposal the day's understaffed rows are read again,
 // so that the most understaffed row at that moment comes first. The pass ends
 // after a complete reading without a proposal (or at a read error).
-void Durchgang(const UntCursor& cur, const Bereich& b, const char* datum, UebSuche suche) {
+void Durchgang(const UntCursor& cur, const Bereich& b, const char* datum, UebSuche suche, int nummer) {
     Dvm725Bsm unt;
     int32_t rc = 0;
+    long neustarts = 0;
     do {
+        if (neustarts++ == kNeustartsJeDurchgangHoechstens) {
+            cur.durchgangAbbruch(b, datum, nummer);
+            return;
+        }
         cur.open(b, datum);
         rc = cur.read(unt);
         while (rc == 0 && suche(unt) == 0) rc = cur.read(unt);
@@ -56,8 +72,11 @@ void Tage_Optimieren(const Laufkontext& lk, const UntCursor& cur, const Bereich&
     const int durchgaenge = Durchgaenge(lk.Ebene);
     FixText<9> datum = lk.Von;
     while (std::strcmp(datum.c_str(), lk.Bis.c_str()) <= 0) {
-        for (int i = 0; i < durchgaenge; ++i) Durchgang(cur, b, datum.c_str(), kSuchen[i]);
-        db::commit();
+        for (int i = 0; i < durchgaenge; ++i) Durchgang(cur, b, datum.c_str(), kSuchen[i], i + 1);
+        // Every write has committed itself; a commit that fails here has
+        // lost whatever was still open, and says so.
+        const int32_t rcCommit = db::commit();
+        if (rcCommit != 0) cur.commitFehler(rcCommit, b, datum.c_str());
 
         const FixText<9> heute = datum;
         const int32_t rc = Datum_Rechnen(1, datum.c_str(), datum.data());
@@ -76,6 +95,14 @@ const UntCursor kPlgCursor = {
     [](int32_t rc, const Bereich& b, const char* datum) {
         Log_Printf("-Fehler: Opt_UntBszPlg()->Datum_Rechnen() RC: %ld! PLG: %s DAT: %s",
                    static_cast<long>(rc), b.plg, datum);
+    },
+    [](int32_t rc, const Bereich& b, const char* datum) {
+        Log_Printf("-Fehler: Opt_UntBszPlg()->Sql_Commit() RC: %ld! PLG: %s DAT: %s",
+                   static_cast<long>(rc), b.plg, datum);
+    },
+    [](const Bereich& b, const char* datum, int durchgang) {
+        Log_Printf("-Fehler: Opt_UntBszPlg()->Durchgang(%d) nach %ld Neustarts abgebrochen! PLG: %s DAT: %s",
+                   durchgang, kNeustartsJeDurchgangHoechstens, b.plg, datum);
     }};
 
 const UntCursor kEsoCursor = {
@@ -84,6 +111,14 @@ const UntCursor kEsoCursor = {
     [](int32_t rc, const Bereich& b, const char* datum) {
         Log_Printf("-Fehler: Opt_UntBszEso()->Datum_Rechnen() RC: %ld! PLG: %s ESO: %s DAT: %s",
                    static_cast<long>(rc), b.plg, b.eso, datum);
+    },
+    [](int32_t rc, const Bereich& b, const char* datum) {
+        Log_Printf("-Fehler: Opt_UntBszEso()->Sql_Commit() RC: %ld! PLG: %s ESO: %s DAT: %s",
+                   static_cast<long>(rc), b.plg, b.eso, datum);
+    },
+    [](const Bereich& b, const char* datum, int durchgang) {
+        Log_Printf("-Fehler: Opt_UntBszEso()->Durchgang(%d) nach %ld Neustarts abgebrochen! PLG: %s ESO: %s DAT: %s",
+                   durchgang, kNeustartsJeDurchgangHoechstens, b.plg, b.eso, datum);
     }};
 
 const UntCursor kEsaCursor = {
@@ -95,6 +130,14 @@ const UntCursor kEsaCursor = {
         Log_Printf("-Fehler: Opt_UntBszEsa()->Datum_Rechnen() RC: %ld! PLG: %s ESO: %s ESA: %s "
                    "DAT: %s",
                    static_cast<long>(rc), b.plg, b.eso, b.esa, datum);
+    },
+    [](int32_t rc, const Bereich& b, const char* datum) {
+        Log_Printf("-Fehler: Opt_UntBszEsa()->Sql_Commit() RC: %ld! PLG: %s ESO: %s ESA: %s DAT: %s",
+                   static_cast<long>(rc), b.plg, b.eso, b.esa, datum);
+    },
+    [](const Bereich& b, const char* datum, int durchgang) {
+        Log_Printf("-Fehler: Opt_UntBszEsa()->Durchgang(%d) nach %ld Neustarts abgebrochen! PLG: %s ESO: %s ESA: %s DAT: %s",
+                   durchgang, kNeustartsJeDurchgangHoechstens, b.plg, b.eso, b.esa, datum);
     }};
 
 }  // namespace

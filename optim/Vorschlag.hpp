@@ -13,7 +13,8 @@ struct Dvm735Bdk;
 
 // Checks the person against the target slot, and writes the proposal unless
 // the person already has an open proposal out of this slot. 1 = proposal
-// inserted and committed, 0 = none written.
+// inserted (and committed, unless a unit of work is open: then the unit's
+// commit makes it lasting), 0 = none written.
 int Erstelle_Umbesetzungsvorschlag(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730Bdp& bdp);
 
 // "OPTVS" followed by r4, r3, r2, r1 in decimal, without separators.
