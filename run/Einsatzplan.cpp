@@ -1,8 +1,11 @@
 #include "run/Einsatzplan.hpp"
 
+#include <cstdlib>
+
 #include "db/Err.hpp"
 #include "db/Kalender.hpp"
 #include "db/Plg.hpp"
+#include "db/PlgSperre.hpp"
 #include "optim/Scan.hpp"
 #include "rules/Datum.hpp"
 #include "run/BsmError.hpp"
@@ -11,6 +14,8 @@
 #include "run/Log.hpp"
 
 namespace {
+constexpr int kSperrWartezeitSekunden = 3600;
+
 const char* fehlerArtWort(int art) {
     switch (art) {
         case 1: return "PLANG";
@@ -20,10 +25,38 @@ const char* fehlerArtWort(int art) {
         default: return nullptr;
     }
 }
+
+// How long a run waits for another run of the same plan group before it
+// skips the plan group: DORVELIAN_LOCK_WAIT seconds, one hour without it.
+int Sperr_Wartezeit() {
+    const char* text = std::getenv("DORVELIAN_LOCK_WAIT");
+    if (!text || !*text) return kSperrWartezeitSekunden;
+    char* ende = nullptr;
+    const long v = std::strtol(text, &ende, 10);
+    if (*ende != '\0' || v < 0 || v > 86400 * 7) return kSperrWartezeitSekunden;
+    return static_cast<int>(v);
+}
+
+void Plangruppe_Optimieren(Laufkontext& lk, const char* plg, const char* eso, const char* esa, Dvm746Err& err);
 }  // namespace
 
 void Einsatzplan_Optimieren(Laufkontext& lk, const char* plg, const char* eso, const char* esa,
                             Dvm746Err& err) {
+    // One run of a plan group at a time, from before its start mark to
+    // after its end mark: a second run waits, then finds the first one's
+    // proposals and replaces its error rows.
+    const int32_t r = Plg_Sperren(plg, Sperr_Wartezeit());
+    if (r != 0) {
+        Log_Printf("-Fehler: Einsatzplan_Optimieren()->Plg_Sperren() RC: %ld! PLG: %s Plangruppe uebersprungen.",
+                   static_cast<long>(r), plg);
+        return;
+    }
+    Plangruppe_Optimieren(lk, plg, eso, esa, err);
+    Plg_Freigeben(plg);  // the end of the process would let it go as well
+}
+
+namespace {
+void Plangruppe_Optimieren(Laufkontext& lk, const char* plg, const char* eso, const char* esa, Dvm746Err& err) {
     Dvm701Plg zeile;
     zeile.PlgPlg = plg;
     int32_t r = Plg_PKey_Read(zeile, 2);
@@ -62,6 +95,7 @@ void Einsatzplan_Optimieren(Laufkontext& lk, const char* plg, const char* eso, c
     if (r != 0)
         Log_Printf("-Fehler: Einsatzplan_Optimieren()->Plg_PKey_Upd(2) RC: %ld! PLG: %s", static_cast<long>(r), plg);
 }
+}  // namespace
 
 void Planzeitraum_Ermitteln(const char* plg, Laufkontext& lk) {
     FixText<9> heute;
