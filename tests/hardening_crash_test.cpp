@@ -1,12 +1,15 @@
-// Crash safety: runs over all plan groups are killed with SIGKILL at random
-// moments, then a last run goes to the end. What a killed run had committed
-// stays exactly once (proposals are never changed or deleted, and a person
-// gets no second open proposal out of the same slot), the last run replaces
-// the error rows of the killed runs by its own, one per slot still off its
-// target, and every matrix row it recounted agrees with the deployments and
-// the open proposals. Kills come after a random number of committed rows.
-// The seed is printed on failure; DORVELIAN_CRASH_SEED
-// repeats a case.
+// Crash safety on both backends: runs over all plan groups are killed with
+// SIGKILL at random moments, then a last run goes to the end. Every copy of
+// the plan must then hold what an uninterrupted run on another copy of the
+// same plan leaves: the same proposals (person, date, from slot, to slot,
+// reason code), every matrix row alike, the same error rows, and no plan
+// group marked in work; no matrix row may disagree with its deployments and
+// open proposals, and no proposal a killed run had committed may be lost.
+//
+// Three plan sizes. The default suite kills a few runs per size and backend;
+// with DORVELIAN_LONG=1 (the CTest label "long") the series has at least 50
+// kills that hit a running program per backend. The seed is printed on
+// failure; DORVELIAN_CRASH_SEED repeats a series.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -17,164 +20,165 @@
 #include <random>
 #include <thread>
 
-#include "db/Bsm.hpp"
-#include "optim/BsmFkt.hpp"
-#include "support/PlanCopy.hpp"
+#include "support/DemoCopies.hpp"
 #include "support/TestDb.hpp"
 #include "support/Workspace.hpp"
 
 namespace {
 
-using testdb::PlanReader;
+using testdb::Backend;
+using testdb::DemoCopies;
+using testdb::EndState;
+using testdb::PlanRows;
 
 std::vector<std::string> params(const std::string& job) {
     return {"planner", "00000000", "00000000", "PLG", job, "KEY" + job, "00000", "00000", "00000", "PLAN_OPTIM"};
 }
 
-std::vector<std::string> sorted(std::vector<std::string> v) {
-    std::sort(v.begin(), v.end());
-    return v;
+bool longSeries() {
+    const char* v = std::getenv("DORVELIAN_LONG");
+    return v && *v && std::string(v) != "0";
 }
 
-// The rows of a that are missing from b, counted with multiplicity.
-std::vector<std::string> missing(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-    std::vector<std::string> out;
-    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
-    return out;
+struct Size {
+    const char* name;
+    const char* options;
+};
+const Size kSizes[] = {{"small", "--days 4 --plangroups 2 --units 2 --workplaces 2 --seed 5"},
+                       {"medium", "--days 8 --plangroups 2 --units 3 --workplaces 3 --seed 7"},
+                       {"large", "--days 12 --plangroups 2 --units 4 --workplaces 3 --seed 9"}};
+
+void expectSameEnd(const EndState& got, const EndState& want) {
+    EXPECT_EQ(testdb::missingRows(want.proposals, got.proposals), std::vector<std::string>{}) << "proposals missing";
+    EXPECT_EQ(testdb::missingRows(got.proposals, want.proposals), std::vector<std::string>{}) << "proposals too many";
+    EXPECT_EQ(testdb::missingRows(got.matrix, want.matrix), std::vector<std::string>{}) << "matrix rows differ";
+    EXPECT_EQ(testdb::missingRows(want.errors, got.errors), std::vector<std::string>{}) << "error rows missing";
+    EXPECT_EQ(testdb::missingRows(got.errors, want.errors), std::vector<std::string>{}) << "error rows too many";
+    EXPECT_EQ(got.inWork, std::vector<std::string>{}) << "plan groups left in work";
 }
 
-// A stored date time that no run writes: marks the rows the last run did not rewrite.
-const char* const kUnberuehrt = "2451544.5";
+// Kills per backend that hit a running program.
+int crashSeries(Backend backend, int copiesPerSize, std::mt19937& rng) {
+    int hits = 0;
+    for (const Size& size : kSizes) {
+        SCOPED_TRACE(size.name);
+        DemoCopies plans(backend, size.options);
+        if (!plans.ok()) {
+            ADD_FAILURE() << "demo plan " << size.options << " not made";
+            continue;
+        }
+        // The uninterrupted run: its end state, and how long a run takes.
+        const std::string refService = plans.copy("ref");
+        testdb::Workspace ref;
+        ref.writeConfig(refService, "PLAN", plans.login(), plans.password());
+        const auto t0 = std::chrono::steady_clock::now();
+        EXPECT_EQ(ref.run(params("REF")), 0);
+        const auto runTime = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0);
+        PlanRows refDb(backend, refService);
+        const EndState want = testdb::endState(refDb);
+        EXPECT_GT(want.proposals.size(), 10u) << "the plan gives the runs too little to do";
+        EXPECT_EQ(testdb::disagreeingRows(refDb), std::vector<std::string>{});
 
-TEST(CrashSafety, KilledRunsLoseAndDoubleNothingAndTheNextRunRecountsTruly) {
+        for (int n = 0; n < copiesPerSize; ++n) {
+            SCOPED_TRACE("copy " + std::to_string(n));
+            const std::string service = plans.copy("c" + std::to_string(n));
+            if (service.empty()) {
+                ADD_FAILURE() << "copy not made";
+                continue;
+            }
+            testdb::Workspace ws;
+            ws.writeConfig(service, "PLAN", plans.login(), plans.password());
+            PlanRows db(backend, service);
+            std::vector<std::string> committed;
+            const int kills = 1 + static_cast<int>(rng() % 2);
+            for (int k = 0; k < kills; ++k) {
+                // A random moment of the run, now and then just after its end.
+                const auto at = std::chrono::microseconds(rng() % static_cast<unsigned>(runTime.count() * 11 / 10 + 1));
+                const int pid = ws.start(params("KILL" + std::to_string(k)));
+                std::this_thread::sleep_for(at);
+                ::kill(pid, SIGKILL);
+                if (testdb::Workspace::wait(pid) == -SIGKILL) ++hits;
+                std::vector<std::string> now = db.rows("SELECT BdkKey, BdkPnr, BdkSzv, BdkOsv FROM Dvm735Bdk");
+                std::sort(now.begin(), now.end());
+                EXPECT_EQ(testdb::missingRows(committed, now), std::vector<std::string>{}) << "committed proposals lost";
+                committed = now;
+            }
+            EXPECT_EQ(ws.run(params("LAST")), 0);
+            std::vector<std::string> last = db.rows("SELECT BdkKey, BdkPnr, BdkSzv, BdkOsv FROM Dvm735Bdk");
+            std::sort(last.begin(), last.end());
+            EXPECT_EQ(testdb::missingRows(committed, last), std::vector<std::string>{}) << "committed proposals lost";
+            expectSameEnd(testdb::endState(db), want);
+            EXPECT_EQ(testdb::disagreeingRows(db), std::vector<std::string>{});
+        }
+    }
+    return hits;
+}
+
+TESTDB_BOTH_BACKENDS(CrashSafety);
+
+TEST_P(CrashSafety, KilledRunsThenOneToTheEndLeaveWhatAnUninterruptedRunLeaves) {
+    if (longSeries()) GTEST_SKIP() << "the long series runs in CrashSafety.LongSeries";
     const char* env = std::getenv("DORVELIAN_CRASH_SEED");
     const unsigned seed = env ? static_cast<unsigned>(std::strtoul(env, nullptr, 10)) : std::random_device{}();
     SCOPED_TRACE("DORVELIAN_CRASH_SEED=" + std::to_string(seed));
     std::mt19937 rng(seed);
+    EXPECT_GT(crashSeries(backend(), 2, rng), 0) << "no kill came before the end of its run";
+}
 
-    const std::string root = testdb::makeTempDir();
-    ASSERT_TRUE(testdb::makeDemoPlan(root + "/demo", "--days 10 --units 3 --workplaces 3 --seed 5"));
+TEST_P(CrashSafety, LongSeries) {
+    if (!longSeries()) GTEST_SKIP() << "set DORVELIAN_LONG=1 (CTest label long) for the long crash series";
+    const char* env = std::getenv("DORVELIAN_CRASH_SEED");
+    const unsigned seed = env ? static_cast<unsigned>(std::strtoul(env, nullptr, 10)) : std::random_device{}();
+    SCOPED_TRACE("DORVELIAN_CRASH_SEED=" + std::to_string(seed));
+    std::mt19937 rng(seed);
+    EXPECT_GE(crashSeries(backend(), 14, rng), 50) << "fewer than 50 kills came before the end of their run";
+}
 
-    // An uninterrupted run gives the number of rows a run writes; each kill
-    // comes once a random share of them is committed (plus up to 2 ms).
-    testdb::Workspace ref;
-    ASSERT_TRUE(testdb::copyPlan(root + "/demo/db", root + "/ref"));
-    ref.writeConfig("sqlite:" + root + "/ref", "PLAN", "demo", "demo");
+// A disk that fills during a run: the program runs with a file size limit
+// (SIGXFSZ ignored, so writes past it fail with EFBIG) that the database's
+// WAL reaches part-way through the run. The run must end within seconds
+// with failure lines and the end line, and a later run with room must
+// finish the plan with the result of an undisturbed run.
+TEST(DiskFull, RunEndsWithFailureLinesAndALaterRunFinishesThePlan) {
+    DemoCopies plans(Backend::Sqlite, "--days 8 --plangroups 2 --units 3 --workplaces 3 --seed 7");
+    ASSERT_TRUE(plans.ok());
+    const std::string refService = plans.copy("ref"), service = plans.copy("full");
+    testdb::Workspace ref, ws;
+    ref.writeConfig(refService, "PLAN", plans.login(), plans.password());
+    ws.writeConfig(service, "PLAN", plans.login(), plans.password());
     ASSERT_EQ(ref.run(params("REF")), 0);
-    const std::string fortschritt = "SELECT (SELECT count(*) FROM Dvm735Bdk) + (SELECT count(*) FROM Dvm746Err)";
-    const int zeilen = std::stoi(PlanReader(root + "/ref").scalar(fortschritt));
-    ASSERT_GT(zeilen, 40);
+    PlanRows refDb(Backend::Sqlite, refService);
+    const EndState want = testdb::endState(refDb);
 
-    int mitten = 0;  // kills that hit a run before its end
-    for (int fall = 0; fall < 4; ++fall) {
-        SCOPED_TRACE("case " + std::to_string(fall));
-        const std::string dir = root + "/case" + std::to_string(fall);
-        ASSERT_TRUE(testdb::copyPlan(root + "/demo/db", dir));
-        testdb::Workspace ws;
-        ws.writeConfig("sqlite:" + dir, "PLAN", "demo", "demo");
-        PlanReader db(dir);
-        // An error row of another kind: no run of the optimisation deletes it.
-        db.exec("INSERT INTO Dvm746Err (ErrPlg, ErrKng, ErrLfn, ErrBdt, ErrFnr) VALUES ('PG01', 'PLANG', 7, "
-                "julianday('now', 'localtime', 'start of day'), 1601)");
-        const std::string matrixKeys = "SELECT BsmPlg, BsmEso, BsmEsa, BsmBdt, BsmSzv, BsmAsw FROM Dvm725Bsm";
-        const std::vector<std::string> keys = sorted(db.rows(matrixKeys));
-
-        std::vector<std::string> committed;
-        const int kills = 1 + static_cast<int>(rng() % 2);
-        for (int k = 0; k < kills; ++k) {
-            const int ziel = 1 + static_cast<int>(rng() % static_cast<unsigned>(zeilen));
-            const auto extra = std::chrono::microseconds(rng() % 2000);
-            const int pid = ws.start(params("KILL" + std::to_string(k)));
-            int st = 0;
-            bool beendet = false;
-            while (!(beendet = ::waitpid(pid, &st, WNOHANG) == pid) &&
-                   std::stoi(db.scalar(fortschritt)) < ziel)
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
-            if (!beendet) {
-                std::this_thread::sleep_for(extra);
-                ::kill(pid, SIGKILL);
-                if (testdb::Workspace::wait(pid) == -SIGKILL) ++mitten;
-            }
-            std::vector<std::string> now = sorted(db.rows("SELECT * FROM Dvm735Bdk"));
-            EXPECT_EQ(missing(committed, now), std::vector<std::string>{}) << "committed proposals lost";
-            committed = now;
-        }
-        const std::vector<std::string> untouched = sorted(
-            db.rows("SELECT " + db.columnsExcept("Dvm725Bsm", {"BsmDat"}) + " FROM Dvm725Bsm"));
-        db.exec(std::string("UPDATE Dvm725Bsm SET BsmDat = ") + kUnberuehrt);
-        ASSERT_EQ(ws.run(params("LAST")), 0);
-
-        // Proposals: everything committed before is there as it was, and no
-        // person has two open proposals out of one slot.
-        EXPECT_EQ(missing(committed, sorted(db.rows("SELECT * FROM Dvm735Bdk"))), std::vector<std::string>{});
-        EXPECT_EQ(db.rows("SELECT BdkPnr, BdkBdt, BdkEso, BdkEsa, BdkSzv, count(*) FROM Dvm735Bdk WHERE BdkSta = 9 "
-                          "GROUP BY 1, 2, 3, 4, 5 HAVING count(*) > 1"),
-                  std::vector<std::string>{});
-
-        // Matrix: the same rows; those not rewritten as they were after the kill.
-        EXPECT_EQ(sorted(db.rows(matrixKeys)), keys);
-        std::vector<std::string> now = sorted(db.rows("SELECT " + db.columnsExcept("Dvm725Bsm", {"BsmDat"}) +
-                                                      " FROM Dvm725Bsm WHERE BsmDat = " + kUnberuehrt));
-        EXPECT_EQ(missing(now, untouched), std::vector<std::string>{});
-
-        // Rewritten rows agree with the deployments and the open proposals.
-        const std::string slot = "d.BdpPlg = m.BsmPlg AND d.BdpEso = m.BsmEso AND d.BdpEsa = m.BsmEsa AND "
-                                 "d.BdpBdt = m.BsmBdt AND d.BdpSzv = m.BsmSzv AND d.BdpAsw = m.BsmAsw AND "
-                                 "d.BdpSts <> 'O' AND d.BdpSts <> 'D'";
-        const std::string offen = "b.BdkSta = 9 AND b.BdkErf = 'OPTIMIERUNG' AND b.BdkBdt = m.BsmBdt AND ";
-        const std::vector<std::string> recounted = db.rows(
-            "SELECT BsmPlg || ' ' || BsmEso || ' ' || BsmEsa || ' ' || BsmBdt || ' ' || BsmSzv, BsmIst, BsmHtg, "
-            "BsmHtv, BsmHtn, BsmOva, BsmOve, BsmFkt, BsmSol, BsmMin, BsmMax, "
-            "(SELECT count(*) FROM Dvm730Bdp d WHERE " + slot + " AND ((d.BdpZtv = m.BsmSzv AND d.BdpZtb = m.BsmSzb) "
-            "OR d.BdpZtv <> m.BsmSzv OR d.BdpZtb <> m.BsmSzb)), "
-            "(SELECT count(*) FROM Dvm730Bdp d WHERE " + slot + " AND d.BdpFc1 <> '   '), "
-            "(SELECT count(*) FROM Dvm730Bdp d WHERE " + slot + " AND d.BdpFc2 <> '   '), "
-            "(SELECT count(*) FROM Dvm730Bdp d WHERE " + slot + " AND d.BdpFc3 <> '   '), "
-            "(SELECT count(*) FROM Dvm735Bdk b WHERE " + offen + "b.BdkEso = m.BsmEso AND b.BdkEsa = m.BsmEsa "
-            "AND b.BdkSzv = m.BsmSzv AND b.BdkAsw = m.BsmAsw), "
-            "(SELECT count(*) FROM Dvm735Bdk b WHERE " + offen + "b.BdkOso = m.BsmEso AND b.BdkOsa = m.BsmEsa "
-            "AND b.BdkOsv = m.BsmSzv AND b.BdkOsw = m.BsmAsw) "
-            "FROM Dvm725Bsm m WHERE BsmAsw NOT IN (3, 4) AND BsmDat <> " + kUnberuehrt);
-        for (const std::string& row : recounted) {
-            std::vector<int> v;
-            std::size_t pos = row.find('|');
-            while (pos != std::string::npos) {
-                v.push_back(std::atoi(row.c_str() + pos + 1));
-                pos = row.find('|', pos + 1);
-            }
-            ASSERT_EQ(v.size(), 16u);
-            // v: stored Ist, Htg, Htv, Htn, Ova, Ove, Fkt; Sol, Min, Max;
-            // counted Ist, Htg, Htv, Htn, Ova, Ove.
-            Dvm725Bsm m;
-            m.BsmSol = v[7], m.BsmMin = v[8], m.BsmMax = v[9];
-            m.BsmIst = v[10], m.BsmHtg = v[11], m.BsmHtv = v[12], m.BsmHtn = v[13], m.BsmOva = v[14],
-            m.BsmOve = v[15];
-            Berechne_BsmFkt(m);
-            EXPECT_EQ(std::vector<int>(v.begin(), v.begin() + 7),
-                      (std::vector<int>{m.BsmIst, m.BsmHtg, m.BsmHtv, m.BsmHtn, m.BsmOva, m.BsmOve, m.BsmFkt}))
-                << "recounted row " << row;
-        }
-
-        // Error rows: the last run's only, one per slot off its target,
-        // numbered 1 to n per plan group; the other kind's row stays once.
-        const std::string effektiv = "(BsmIst - BsmHtg - min(BsmHtv, BsmHtn))";
-        EXPECT_EQ(db.rows("SELECT ErrPlg, count(*), min(ErrLfn), max(ErrLfn), count(DISTINCT ErrLfn) FROM Dvm746Err "
-                          "WHERE ErrKng = 'PLANO' AND ErrJbd = 'LAST' GROUP BY 1"),
-                  db.rows("SELECT BsmPlg, count(*), 1, count(*), count(*) FROM Dvm725Bsm WHERE " + effektiv +
-                          " <> BsmSol GROUP BY 1"));
-        EXPECT_EQ(db.scalar("SELECT count(*) FROM Dvm746Err WHERE ErrKng = 'PLANO' AND ErrJbd <> 'LAST'"), "0");
-        EXPECT_EQ(db.scalar("SELECT count(*) FROM Dvm746Err e JOIN Dvm725Bsm m ON m.BsmPlg = e.ErrPlg AND "
-                            "m.BsmEso = e.ErrEso AND m.BsmEsa = e.ErrEsa AND m.BsmBdt = e.ErrBdt AND m.BsmSzv = "
-                            "e.ErrZtv WHERE e.ErrKng = 'PLANO' AND e.ErrFnr = CASE WHEN " + effektiv +
-                            " = 0 AND BsmSol > 0 THEN 1601 WHEN " + effektiv + " < BsmSol THEN CASE WHEN " +
-                            effektiv + " < BsmMin THEN 1602 ELSE 1603 END WHEN " + effektiv +
-                            " > BsmMax THEN 1605 ELSE 1604 END"),
-                  db.scalar("SELECT count(*) FROM Dvm746Err WHERE ErrKng = 'PLANO'"));
-        EXPECT_EQ(db.scalar("SELECT count(*) FROM Dvm746Err WHERE ErrKng = 'PLANG'"), "1");
-        EXPECT_EQ(db.scalar("SELECT count(*) FROM Dvm701Plg WHERE PlgUsr IS NOT NULL"), "0");
+    // Room for a part of what the run writes into the WAL.
+    const long long limit = 512 * 1024;
+    const int pid = ws.start(params("FULL"), limit);
+    const auto t0 = std::chrono::steady_clock::now();
+    int st = 0;
+    bool ended = false;
+    while (!(ended = ::waitpid(pid, &st, WNOHANG) == pid) &&
+           std::chrono::steady_clock::now() - t0 < std::chrono::seconds(60))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (!ended) {
+        ::kill(pid, SIGKILL);
+        testdb::Workspace::wait(pid);
     }
-    EXPECT_GT(mitten, 0) << "no kill came before the end of its run";
-    testdb::removeTree(root);
+    ASSERT_TRUE(ended) << "the run with a full disk did not end within a minute";
+    EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0);
+    const std::vector<std::string> log = ws.logMessages("PLAN");
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.front(), "*** Programmstart Dorvelian ***");
+    EXPECT_EQ(log.back(), "*** Programmende Dorvelian ***");
+    EXPECT_GT(std::count_if(log.begin(), log.end(),
+                            [](const std::string& m) { return m.rfind("-Fehler: ", 0) == 0; }),
+              0)
+        << "the failed writes were not logged";
+
+    // Room again: the next run finishes the plan as an undisturbed run does.
+    EXPECT_EQ(ws.run(params("ROOM")), 0);
+    PlanRows db(Backend::Sqlite, service);
+    expectSameEnd(testdb::endState(db), want);
+    EXPECT_EQ(testdb::disagreeingRows(db), std::vector<std::string>{});
 }
 
 }  // namespace

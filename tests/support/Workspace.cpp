@@ -1,8 +1,10 @@
 #include "support/Workspace.hpp"
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -60,7 +62,7 @@ int Workspace::run(const std::vector<std::string>& params, std::string& out, std
     return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
 }
 
-int Workspace::start(const std::vector<std::string>& params) {
+int Workspace::start(const std::vector<std::string>& params, long long fileSizeLimit) {
     const std::string bin = std::string(DORVELIAN_BIN_DIR) + "/dorvelian";
     std::vector<std::string> args = {bin, configPath()};
     args.insert(args.end(), params.begin(), params.end());
@@ -70,6 +72,13 @@ int Workspace::start(const std::vector<std::string>& params) {
     const std::string dir = workDir();
     pid_t pid = ::fork();
     if (pid == 0) {
+        if (fileSizeLimit >= 0) {
+            ::signal(SIGXFSZ, SIG_IGN);  // an ignored signal stays ignored across exec
+            struct rlimit lim {};
+            ::getrlimit(RLIMIT_FSIZE, &lim);
+            lim.rlim_cur = static_cast<rlim_t>(fileSizeLimit);
+            if (::setrlimit(RLIMIT_FSIZE, &lim) != 0) ::_exit(126);
+        }
         if (::chdir(dir.c_str()) == 0) ::execv(bin.c_str(), argv.data());
         ::_exit(127);
     }

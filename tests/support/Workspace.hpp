@@ -27,7 +27,9 @@ public:
     // The same, keeping what the program wrote to standard output and error.
     int run(const std::vector<std::string>& params, std::string& out, std::string& err);
     // Starts the program the same way without waiting; returns its process id.
-    int start(const std::vector<std::string>& params);
+    // With fileSizeLimit >= 0 the program runs with RLIMIT_FSIZE set to it and
+    // SIGXFSZ ignored, so that a write past the limit fails with EFBIG.
+    int start(const std::vector<std::string>& params, long long fileSizeLimit = -1);
     // Waits for a started program: its exit code, or -signal when a signal ended it.
     static int wait(int pid);
     // The log's message texts, without their time stamps.
