@@ -92,8 +92,8 @@ int crashSeries(Backend backend, int copiesPerSize, std::mt19937& rng) {
             std::vector<std::string> committed;
             const int kills = 1 + static_cast<int>(rng() % 2);
             for (int k = 0; k < kills; ++k) {
-                // A random moment of the run, now and then just after its end.
-                const auto at = std::chrono::microseconds(rng() % static_cast<unsigned>(runTime.count() * 11 / 10 + 1));
+                // A random moment within the time an uninterrupted run takes.
+                const auto at = std::chrono::microseconds(rng() % static_cast<unsigned>(runTime.count() + 1));
                 const int pid = ws.start(params("KILL" + std::to_string(k)));
                 std::this_thread::sleep_for(at);
                 ::kill(pid, SIGKILL);
@@ -131,7 +131,7 @@ TEST_P(CrashSafety, LongSeries) {
     const unsigned seed = env ? static_cast<unsigned>(std::strtoul(env, nullptr, 10)) : std::random_device{}();
     SCOPED_TRACE("DORVELIAN_CRASH_SEED=" + std::to_string(seed));
     std::mt19937 rng(seed);
-    EXPECT_GE(crashSeries(backend(), 14, rng), 50) << "fewer than 50 kills came before the end of their run";
+    EXPECT_GE(crashSeries(backend(), 18, rng), 50) << "fewer than 50 kills came before the end of their run";
 }
 
 // A disk that fills during a run: the program runs with a file size limit
@@ -179,6 +179,60 @@ TEST(DiskFull, RunEndsWithFailureLinesAndALaterRunFinishesThePlan) {
     PlanRows db(Backend::Sqlite, service);
     expectSameEnd(testdb::endState(db), want);
     EXPECT_EQ(testdb::disagreeingRows(db), std::vector<std::string>{});
+}
+
+// Something underneath that keeps failing in a way no write reports: the
+// count of a person's open proposals always fails (logged, read as none)
+// while inserts go through. Every proposal then leaves the rows as they
+// were read, and the same person is proposed again and again. The pass of
+// the day must still end: after its bound of restarts, with one line.
+TEST(EndlessPass, APassThatNeverRunsOutOfProposalsEndsAtItsBound) {
+    DemoCopies plans(Backend::Sqlite, "--days 1 --plangroups 1 --units 2 --workplaces 2 --seed 5");
+    ASSERT_TRUE(plans.ok());
+    const std::string service = plans.copy("loop");
+    testdb::Workspace ws;
+    ws.writeConfig(service, "PLAN", plans.login(), plans.password());
+    {
+        PlanRows db(Backend::Sqlite, service);
+        // Only the pass within the workplace; the proposals go into a table
+        // behind a view whose every reading fails (TO_DATE of a text that is
+        // no date), so that counting open proposals fails for good.
+        db.exec("UPDATE Dvm701Plg SET PlgOpl = 3");
+        db.exec("ALTER TABLE Dvm735Bdk RENAME TO Bdk_Echt");
+        std::string spalten, neu;
+        for (const std::string& c : db.rows("SELECT name FROM pragma_table_info('Bdk_Echt')")) {
+            spalten += (spalten.empty() ? "" : ",") + c;
+            neu += (neu.empty() ? "NEW." : ",NEW.") + c;
+        }
+        db.exec("CREATE VIEW Dvm735Bdk AS SELECT * FROM Bdk_Echt WHERE TO_DATE('kein Datum', 'yyyymmdd') IS NULL");
+        db.exec("CREATE TRIGGER Bdk_Einfuegen INSTEAD OF INSERT ON Dvm735Bdk BEGIN INSERT INTO Bdk_Echt (" + spalten +
+                ") VALUES (" + neu + "); END");
+    }
+    const std::string today = testdb::today();
+    const int pid = ws.start({"planner", today, today, "PLG", "LOOP", "KEYLOOP", "00000", "00000", "00000", "PLAN_OPTIM"});
+    const auto t0 = std::chrono::steady_clock::now();
+    int st = 0;
+    bool ended = false;
+    while (!(ended = ::waitpid(pid, &st, WNOHANG) == pid) &&
+           std::chrono::steady_clock::now() - t0 < std::chrono::seconds(240))
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (!ended) {
+        ::kill(pid, SIGKILL);
+        testdb::Workspace::wait(pid);
+    }
+    ASSERT_TRUE(ended) << "the pass did not end";
+    // Each restart logs its failed counts: the log may have been rotated.
+    std::vector<std::string> log = testdb::logMessages(ws.logDir() + "/dorvelian_PLAN.bak");
+    for (const std::string& m : ws.logMessages("PLAN")) log.push_back(m);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& m) {
+                                return m.rfind("-Fehler: Opt_UntBszPlg()->Durchgang(1) nach 10000 Neustarts "
+                                               "abgebrochen! PLG: ",
+                                               0) == 0;
+                            }),
+              1);
+    EXPECT_EQ(log.back(), "*** Programmende Dorvelian ***");
 }
 
 }  // namespace
