@@ -208,7 +208,8 @@ int PlanNachPostgres(sqlite3* plan, const PgZiel& ziel, std::string& fehler) {
               Ausfuehren(k, "DROP SCHEMA IF EXISTS " + schema + " CASCADE", fehler) &&
               Ausfuehren(k, "CREATE SCHEMA " + schema, fehler) &&
               Ausfuehren(k, "SET LOCAL search_path TO " + schema, fehler) &&
-              Skript(k, ziel.ddlDir, "schema.sql", fehler) && Skript(k, ziel.ddlDir, "indexes.sql", fehler);
+              Skript(k, ziel.ddlDir, "schema.sql", fehler) && Skript(k, ziel.ddlDir, "indexes.sql", fehler) &&
+              Skript(k, ziel.ddlDir, "views.sql", fehler);
     // The central calendar: created when missing, its rows replaced.
     if (ok) {
         r = PQexec(k, "select 1 from pg_tables where schemaname = 'dvmaster' and tablename = 'dvm133bak'");

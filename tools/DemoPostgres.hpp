@@ -11,7 +11,7 @@ struct PgZiel {
     std::string user;
     std::string password;
     std::string schema;    // plan schema, folded to lower case on the server
-    std::string ddlDir;    // directory of schema.sql, indexes.sql, dvmaster.sql
+    std::string ddlDir;    // directory of schema.sql, indexes.sql, views.sql, dvmaster.sql
     bool ersetzen = false; // drop an existing plan schema of that name
 };
 

@@ -11,7 +11,7 @@
 // Options may stand in any order, as "--opt value" or "--opt=value".
 //
 // Layout written:
-//   DEMO/db/SCHEMA.db      plan schema (schema.sql + indexes.sql)
+//   DEMO/db/SCHEMA.db      plan schema (schema.sql + indexes.sql + views.sql)
 //   DEMO/db/DVMASTER.db    central calendar (dvmaster.sql)
 //   DEMO/work/             working directory of the run, with dorvelian.cfg
 //   DEMO/zentravis_php/log/  run log folder ("../zentravis_php/log" from work)
@@ -1250,7 +1250,8 @@ int main(int argc, char** argv) {
     bool ok = db.exec("PRAGMA journal_mode=WAL") && db.exec(attach.c_str()) &&
               db.exec("PRAGMA DVMASTER.journal_mode=WAL") && db.exec("PRAGMA synchronous=OFF") &&
               db.exec("PRAGMA DVMASTER.synchronous=OFF") && SkriptAusfuehren(db, o.ddl, "schema.sql") &&
-              SkriptAusfuehren(db, o.ddl, "indexes.sql") && SkriptAusfuehren(db, o.ddl, "dvmaster.sql");
+              SkriptAusfuehren(db, o.ddl, "indexes.sql") && SkriptAusfuehren(db, o.ddl, "dvmaster.sql") &&
+              SkriptAusfuehren(db, o.ddl, "views.sql");
     long anzBdp = 0, anzBsm = 0, anzZtg = 0;
     if (ok) {
         ok = db.exec("BEGIN");

@@ -158,6 +158,7 @@ load() {
         echo "\\i $ddl_dir/schema.sql"
         echo "\\i $ddl_dir/indexes.sql"
         if [ "$layout" = older ]; then echo "\\i $ddl_dir/older_layout.sql"; fi
+        echo "\\i $ddl_dir/views.sql"
     } | sql dorvelian dorvelian
 }
 
