@@ -81,6 +81,8 @@ $1"
 }
 
 all_build="g++ make cmake pkg-config libsqlite3-dev libpq-dev libgtest-dev libgmock-dev sqlite3"
+# What --test wants beside the server and useradd: the report test's browser and PNG reader.
+test_tools="libpng-dev chromium"
 opts="-y -q --no-install-recommends --no-upgrade"
 apt="env DEBIAN_FRONTEND=noninteractive apt-get"
 rm -f "$FAKE_PLAN"
@@ -90,21 +92,21 @@ if [ "$(id -u)" -eq 0 ]; then
     database
     run root "$work/bin" --dry-run --test
     expect_rc 0 "fresh, root, dry run"
-    expect_out "setup-deps: missing packages: $all_build postgresql passwd" "fresh, root, dry run"
-    expect_out "setup-deps: would run: $apt install $opts $all_build postgresql passwd" "fresh, root, dry run"
+    expect_out "setup-deps: missing packages: $all_build postgresql passwd $test_tools" "fresh, root, dry run"
+    expect_out "setup-deps: would run: $apt install $opts $all_build postgresql passwd $test_tools" "fresh, root, dry run"
     expect_no_out sudo "fresh, root, dry run"
     expect_calls "" "fresh, root, dry run"
 
     # Root with some packages there and another server version installed:
     # only the rest is named, no second server beside postgresql-16.
-    database make cmake libpq-dev postgresql-16 postgresql-16-jit passwd
+    database make cmake libpq-dev postgresql-16 postgresql-16-jit passwd $test_tools
     run root "$work/bin" --dry-run --test
     expect_out "setup-deps: missing packages: g++ pkg-config libsqlite3-dev libgtest-dev libgmock-dev sqlite3" \
         "partial, root, dry run"
 
     # Without --test the server is not wanted; a server's extension package
     # alone is no server.
-    database $all_build postgresql-16-jit
+    database $all_build postgresql-16-jit $test_tools
     run root "$work/bin" --dry-run
     expect_out "setup-deps: all packages are installed" "build set only"
     run root "$work/bin" --dry-run --test
@@ -112,7 +114,7 @@ if [ "$(id -u)" -eq 0 ]; then
 
     # A real run as root installs the missing packages, without sudo, after
     # refreshing the lists and simulating.
-    database $all_build postgresql-15 passwd
+    database $all_build postgresql-15 passwd $test_tools
     run root "$work/bin" --test clang
     expect_rc 0 "root, install"
     expect_calls "apt-get update -q
@@ -159,7 +161,7 @@ expect_out "  libpq5 15.1-1" "upgrade refused"
 expect_no_out "  libpq-dev" "upgrade refused"
 expect_calls "sudo $apt update -q
 apt-get update -q
-apt-get install -s $opts postgresql passwd
+apt-get install -s $opts postgresql passwd $test_tools
 " "upgrade refused"
 rm -f "$FAKE_PLAN"
 

@@ -34,8 +34,10 @@ BUILD_PACKAGES="g++ make cmake pkg-config libsqlite3-dev libpq-dev libgtest-dev 
 # pg_ctl, psql) for the private test cluster, and useradd for the cluster's
 # system user when the tests run as root. The server counts as present when
 # any postgresql-NN is installed, so that no other major version is added
-# beside it. Add here what further test cases need.
-TEST_PACKAGES="postgresql passwd"
+# beside it. Add here what further test cases need: libpng-dev and chromium
+# for the test that renders the planners' report in a browser and reads the
+# screenshot (it skips without them).
+TEST_PACKAGES="postgresql passwd libpng-dev chromium"
 
 usage() {
     sed -n '4,11p' "$0" | sed 's/^# \{0,1\}//' >&2

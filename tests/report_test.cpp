@@ -1,0 +1,492 @@
+// The planners' views and dorvelian-report on both backends: a demo plan run
+// for one of its two plan groups, whose report must show the counts that SQL
+// on the same tables gives and whose views must agree with the tables row
+// for row; an empty period; a plan on the older table layout with faulty
+// rows; the command line. The markup of every report is checked to be
+// well-formed.
+#include <gtest/gtest.h>
+#include <libpq-fe.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "support/TestDb.hpp"
+#include "support/Workspace.hpp"
+#include "support/XmlCheck.hpp"
+#include "tools/Kurztexte.hpp"
+
+namespace {
+
+using testdb::Backend;
+
+std::string Bin(const char* name) { return std::string(DORVELIAN_BIN_DIR) + "/" + name; }
+
+int Shell(const std::string& cmd) {
+    int st = std::system(cmd.c_str());
+    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+}
+
+// Runs dorvelian-report with the arguments; its exit code, with standard
+// output and standard error in the files of out and err.
+int Report(const std::string& args, const std::string& out, const std::string& err) {
+    return Shell(Bin("dorvelian-report") + " " + args + " >" + out + " 2>" + err);
+}
+
+// Raw reading of a plan schema, as the planners' SQL client would: rows as
+// texts, NULL as "~", numbers as digits.
+class Leser {
+public:
+    Leser(Backend b, const std::string& ziel) : pg_(b == Backend::Postgres) {
+        if (pg_) {
+            const char* k[] = {"dbname", "user", "password", nullptr};
+            const char* w[] = {ziel.c_str(), "dorvelian", "dorvelian", nullptr};
+            c_ = PQconnectdbParams(k, w, 1);
+            if (PQstatus(c_) != CONNECTION_OK) ADD_FAILURE() << PQerrorMessage(c_);
+            PQclear(PQexec(c_, "SET search_path TO plan"));
+        } else if (sqlite3_open_v2(ziel.c_str(), &s_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+            ADD_FAILURE() << "cannot open " << ziel;
+        }
+    }
+    ~Leser() {
+        if (c_) PQfinish(c_);
+        if (s_) sqlite3_close(s_);
+    }
+    std::vector<std::string> zeilen(const std::string& sql) {
+        std::vector<std::string> out;
+        if (pg_) {
+            PGresult* r = PQexec(c_, sql.c_str());
+            if (PQresultStatus(r) != PGRES_TUPLES_OK) ADD_FAILURE() << PQresultErrorMessage(r) << " in: " << sql;
+            for (int z = 0; z < PQntuples(r); ++z) {
+                std::string zeile;
+                for (int i = 0; i < PQnfields(r); ++i)
+                    zeile += std::string(i ? "|" : "") + (PQgetisnull(r, z, i) ? "~" : PQgetvalue(r, z, i));
+                out.push_back(zeile);
+            }
+            PQclear(r);
+            return out;
+        }
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(s_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+            ADD_FAILURE() << sqlite3_errmsg(s_) << " in: " << sql;
+            return out;
+        }
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            std::string zeile;
+            for (int i = 0; i < sqlite3_column_count(st); ++i) {
+                const unsigned char* t = sqlite3_column_text(st, i);
+                zeile += std::string(i ? "|" : "") + (t ? reinterpret_cast<const char*>(t) : "~");
+            }
+            out.push_back(zeile);
+        }
+        sqlite3_finalize(st);
+        return out;
+    }
+    long zahl(const std::string& sql) {
+        auto z = zeilen(sql);
+        return z.empty() || z[0] == "~" ? 0 : std::stol(z[0]);
+    }
+    // The 'yyyymmdd' text of a date column.
+    std::string datum(const std::string& spalte) const {
+        return pg_ ? "to_char(" + spalte + ",'YYYYMMDD')" : "strftime('%Y%m%d'," + spalte + ")";
+    }
+
+private:
+    bool pg_;
+    PGconn* c_ = nullptr;
+    sqlite3* s_ = nullptr;
+};
+
+// Effective staffing of a matrix row and its counts of open optimisation
+// proposals out of and into the slot, in SQL that both backends run.
+const char kEffektiv[] =
+    "(coalesce(BsmIst,0)-coalesce(BsmHtg,0)-(case when coalesce(BsmHtv,0)<coalesce(BsmHtn,0) "
+    "then coalesce(BsmHtv,0) else coalesce(BsmHtn,0) end))";
+const char kAus[] =
+    "(select count(*) from Dvm735Bdk a where a.BdkEso=m.BsmEso and a.BdkEsa=m.BsmEsa and a.BdkBdt=m.BsmBdt "
+    "and a.BdkSzv=m.BsmSzv and a.BdkAsw=m.BsmAsw and a.BdkSta=9 and a.BdkErf='OPTIMIERUNG')";
+const char kEin[] =
+    "(select count(*) from Dvm735Bdk a where a.BdkOso=m.BsmEso and a.BdkOsa=m.BsmEsa and a.BdkBdt=m.BsmBdt "
+    "and a.BdkOsv=m.BsmSzv and a.BdkOsw=m.BsmAsw and a.BdkSta=9 and a.BdkErf='OPTIMIERUNG')";
+// "below the minimum" for an effective staffing e: below both (non-negative)
+// target and minimum.
+std::string UnterMinimum(const std::string& e) {
+    return "(" + e + " < (case when coalesce(BsmSol,0)<0 then 0 else coalesce(BsmSol,0) end) and " + e +
+           " < (case when coalesce(BsmMin,0)<0 then 0 else coalesce(BsmMin,0) end))";
+}
+
+// The element of the page that starts with the opening text and ends with
+// the matching close tag of its name (sections and rows do not nest in
+// themselves).
+std::string Element(const std::string& html, const std::string& anfang, const std::string& tag) {
+    const std::size_t a = html.find(anfang);
+    if (a == std::string::npos) return "";
+    const std::size_t e = html.find("</" + tag + ">", a);
+    return e == std::string::npos ? "" : html.substr(a, e - a);
+}
+// The figure named by data-n inside a piece of the page; -1 when missing.
+long Figur(const std::string& stueck, const std::string& name) {
+    std::smatch m;
+    if (!std::regex_search(stueck, m, std::regex("data-n=\"" + name + "\">([0-9]+)<"))) return -1;
+    return std::stol(m[1]);
+}
+
+std::string Uhr(const std::string& minuten) {
+    if (minuten == "~") return "~";
+    const long m = std::stol(minuten);
+    if (m < 0 || m > 1439) return minuten;
+    char b[8];
+    std::snprintf(b, sizeof b, "%02ld:%02ld", m / 60, m % 60);
+    return b;
+}
+std::string Iso(const std::string& d) {
+    return d.size() == 8 ? d.substr(0, 4) + "-" + d.substr(4, 2) + "-" + d.substr(6, 2) : d;
+}
+std::string Text(std::string_view t) { return t.empty() ? "~" : std::string(t); }
+
+std::vector<std::string> Teile(const std::string& zeile) {
+    std::vector<std::string> out;
+    std::size_t a = 0;
+    for (;;) {
+        std::size_t e = zeile.find('|', a);
+        out.push_back(zeile.substr(a, e == std::string::npos ? std::string::npos : e - a));
+        if (e == std::string::npos) return out;
+        a = e + 1;
+    }
+}
+std::string Verbinden(const std::vector<std::string>& t) {
+    std::string o;
+    for (std::size_t i = 0; i < t.size(); ++i) o += (i ? "|" : "") + t[i];
+    return o;
+}
+std::vector<std::string> Sortiert(std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+// The views against the tables, row for row: each view row is computed here
+// from the table's raw row and compared as text.
+void ViewsPruefen(Leser& l) {
+    {
+        SCOPED_TRACE("Planer_Codes");
+        std::size_t n = 0;
+        const Kurztext* k = Kurztexte(n);
+        std::vector<std::string> soll;
+        for (std::size_t i = 0; i < n; ++i)
+            soll.push_back(std::to_string(k[i].code) + "|" + std::string(k[i].art) + "|" + std::string(k[i].text));
+        EXPECT_EQ(Sortiert(l.zeilen("select Code, Art, Kurztext from Planer_Codes")), Sortiert(soll));
+    }
+    {
+        SCOPED_TRACE("Planer_Vorschlaege");
+        std::vector<std::string> soll;
+        for (const std::string& z : l.zeilen("select BdkPlg," + l.datum("BdkBdt") +
+                                             ",BdkPnr,BdkEso,BdkEsa,BdkBsz,BdkSzv,BdkSzb,BdkOso,BdkOsa,BdkOsz,BdkOsv,"
+                                             "BdkOsb,BdkAsw,BdkOsw,BdkFnr,BdkSta,BdkErf,BdkKey,BdkLfd from Dvm735Bdk")) {
+            auto t = Teile(z);
+            t[1] = Iso(t[1]);
+            for (int i : {6, 7, 11, 12}) t[static_cast<std::size_t>(i)] = Uhr(t[static_cast<std::size_t>(i)]);
+            t.insert(t.begin() + 16, t[15] == "~" ? "~" : Text(Grundtext(std::stoi(t[15]))));
+            soll.push_back(Verbinden(t));
+        }
+        EXPECT_EQ(Sortiert(l.zeilen("select Plangruppe,Datum,Person,VonEinheit,VonArbeitsplatz,VonSchicht,VonBeginn,"
+                                    "VonEnde,NachEinheit,NachArbeitsplatz,NachSchicht,NachBeginn,NachEnde,Schichtart,"
+                                    "NachSchichtart,Grund,Grundtext,Status,Herkunft,Schluessel,Lfd "
+                                    "from Planer_Vorschlaege")),
+                  Sortiert(soll));
+    }
+    {
+        SCOPED_TRACE("Planer_Fehler");
+        std::vector<std::string> soll;
+        for (const std::string& z : l.zeilen("select ErrPlg,ErrKng,ErrLfn," + l.datum("ErrBdt") +
+                                             ",ErrEso,ErrEsa,ErrKnz,ErrZtv,ErrZtb,ErrFnr,ErrPnr from Dvm746Err")) {
+            auto t = Teile(z);
+            t[3] = Iso(t[3]);
+            t[7] = Uhr(t[7]);
+            t[8] = Uhr(t[8]);
+            t.insert(t.begin() + 10, t[9] == "~" ? "~" : Text(Fehlertext(std::stoi(t[9]))));
+            soll.push_back(Verbinden(t));
+        }
+        EXPECT_EQ(Sortiert(l.zeilen("select Plangruppe,Liste,Lfn,Datum,Einheit,Arbeitsplatz,Schicht,Beginn,Ende,Fehler,"
+                                    "Fehlertext,Person from Planer_Fehler")),
+                  Sortiert(soll));
+    }
+    {
+        SCOPED_TRACE("Planer_Besetzung");
+        // Open optimisation proposals per slot, counted here from the raw rows.
+        std::map<std::string, long> aus, ein;
+        for (const std::string& z : l.zeilen("select BdkEso,BdkEsa," + l.datum("BdkBdt") +
+                                             ",BdkSzv,BdkAsw,BdkOso,BdkOsa,BdkOsv,BdkOsw from Dvm735Bdk "
+                                             "where BdkSta=9 and BdkErf='OPTIMIERUNG'")) {
+            auto t = Teile(z);
+            ++aus[t[0] + "|" + t[1] + "|" + t[2] + "|" + t[3] + "|" + t[4]];
+            ++ein[t[5] + "|" + t[6] + "|" + t[2] + "|" + t[7] + "|" + t[8]];
+        }
+        auto n = [](const std::string& s) { return s == "~" ? 0L : std::stol(s); };
+        std::vector<std::string> soll;
+        for (const std::string& z : l.zeilen("select BsmPlg," + l.datum("BsmBdt") +
+                                             ",BsmEso,BsmEsa,BsmBsz,BsmSzv,BsmSzb,BsmAsw,BsmSol,BsmMin,BsmMax,BsmIst,"
+                                             "BsmHtg,BsmHtv,BsmHtn,BsmFkt from Dvm725Bsm")) {
+            auto t = Teile(z);
+            const std::string slot = t[2] + "|" + t[3] + "|" + t[1] + "|" + t[5] + "|" + t[7];
+            const long e = n(t[11]) - n(t[12]) - std::min(n(t[13]), n(t[14]));
+            const long a = aus.count(slot) ? aus[slot] : 0, i = ein.count(slot) ? ein[slot] : 0;
+            const int32_t sol = static_cast<int32_t>(n(t[8])), mi = static_cast<int32_t>(n(t[9])),
+                          ma = static_cast<int32_t>(n(t[10]));
+            const int vor = Besetzungsstufe(e, sol, mi, ma), nach = Besetzungsstufe(e + i - a, sol, mi, ma);
+            soll.push_back(Verbinden({t[0], Iso(t[1]), t[2], t[3], t[4], Uhr(t[5]), Uhr(t[6]), t[7],
+                                      std::to_string(sol), std::to_string(mi), std::to_string(ma),
+                                      std::to_string(n(t[11])), std::to_string(e), std::to_string(vor),
+                                      std::string(Stufentext(vor)), std::to_string(n(t[15])), std::to_string(a),
+                                      std::to_string(i), std::to_string(e + i - a), std::to_string(nach),
+                                      std::string(Stufentext(nach))}));
+        }
+        EXPECT_EQ(Sortiert(l.zeilen("select Plangruppe,Datum,Einheit,Arbeitsplatz,Schicht,Beginn,Ende,Schichtart,Soll,"
+                                    "Minimum,Maximum,Ist,Effektiv,Stufe,Klasse,Abweichung,VorschlaegeAus,"
+                                    "VorschlaegeEin,EffektivNach,StufeNach,KlasseNach from Planer_Besetzung")),
+                  Sortiert(soll));
+    }
+}
+
+// A database of its own on the server for a case that loads a demo plan.
+class ServerDb {
+public:
+    ServerDb() {
+        const std::string basis = testdb::postgresUri();
+        admin_ = Verbinden(basis);
+        name_ = "dv_rep_" + std::to_string(getpid()) + "_" + std::to_string(++zaehler_);
+        PGresult* r = PQexec(admin_, ("CREATE DATABASE " + name_).c_str());
+        if (PQresultStatus(r) != PGRES_COMMAND_OK) ADD_FAILURE() << PQresultErrorMessage(r);
+        PQclear(r);
+        uri_ = testdb::uriWithDatabase(basis, name_);
+    }
+    ~ServerDb() {
+        PQclear(PQexec(admin_, ("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)").c_str()));
+        PQfinish(admin_);
+    }
+    const std::string& uri() const { return uri_; }
+
+private:
+    static PGconn* Verbinden(const std::string& uri) {
+        const char* k[] = {"dbname", "user", "password", nullptr};
+        const char* w[] = {uri.c_str(), "dorvelian", "dorvelian", nullptr};
+        return PQconnectdbParams(k, w, 1);
+    }
+    static inline int zaehler_ = 0;
+    PGconn* admin_ = nullptr;
+    std::string name_, uri_;
+};
+
+TESTDB_BOTH_BACKENDS(PlanerBericht);
+
+// Demo of two plan groups, run for PG01 only: PG02 keeps its matrix but gets
+// no proposal and no error row.
+TEST_P(PlanerBericht, ZeigtDieZahlenDerTabellenUndDieViewsStimmenMitIhnen) {
+    const std::string wurzel = testdb::makeTempDir();
+    std::unique_ptr<ServerDb> server;
+    std::string demo = Bin("dorvelian-demo") + " --dir " + wurzel + "/demo --days 5 --plangroups 2 --units 2";
+    if (backend() == Backend::Postgres) {
+        server = std::make_unique<ServerDb>();
+        demo += " --pg '" + server->uri() + "' --user dorvelian --password dorvelian";
+    }
+    ASSERT_EQ(Shell(demo + " >" + wurzel + "/demo.out 2>&1"), 0) << testdb::readFile(wurzel + "/demo.out");
+    ASSERT_EQ(Shell("cd " + wurzel + "/demo/work && " + Bin("dorvelian") +
+                    " dorvelian.cfg demo 00000000 00000000 PLG JOB0001 KEY0001 PG01 00000 00000 PLAN_OPTIM"),
+              0);
+    const std::string html = wurzel + "/bericht.html";
+    ASSERT_EQ(Report("--output " + html + " " + wurzel + "/demo/work/dorvelian.cfg", wurzel + "/out", wurzel + "/err"),
+              0)
+        << testdb::readFile(wurzel + "/err");
+    const std::string seite = testdb::readFile(html);
+    EXPECT_EQ(testdb::xmlProblem(seite), "");
+
+    Leser l(backend(), server ? server->uri() : wurzel + "/demo/db/PLAN.db");
+    ASSERT_GT(l.zahl("select count(*) from Dvm735Bdk where BdkPlg='PG01'"), 0);
+    ASSERT_GT(l.zahl("select count(*) from Dvm725Bsm where BsmPlg='PG02'"), 0);
+
+    // Totals per plan group and of the whole report.
+    for (const std::string plg : {"PG01", "PG02", "*"}) {
+        SCOPED_TRACE(plg);
+        const std::string zeile = Element(seite, "data-plg=\"" + plg + "\"><td>", "tr");
+        ASSERT_FALSE(zeile.empty());
+        const std::string bsm = plg == "*" ? "" : " and m.BsmPlg='" + plg + "'";
+        const std::string bdk = plg == "*" ? "" : " and BdkPlg='" + plg + "'";
+        const std::string err = plg == "*" ? "" : " and ErrPlg='" + plg + "'";
+        EXPECT_EQ(Figur(zeile, "schichten"), l.zahl("select count(*) from Dvm725Bsm m where 1=1" + bsm));
+        EXPECT_EQ(Figur(zeile, "vorschlaege"), l.zahl("select count(*) from Dvm735Bdk where 1=1" + bdk));
+        EXPECT_EQ(Figur(zeile, "ohnegrund"), l.zahl("select count(*) from Dvm735Bdk where BdkFnr=0" + bdk));
+        EXPECT_EQ(Figur(zeile, "mitgrund"), l.zahl("select count(*) from Dvm735Bdk where BdkFnr<>0" + bdk));
+        EXPECT_EQ(Figur(zeile, "fehler"), l.zahl("select count(*) from Dvm746Err where 1=1" + err));
+        EXPECT_EQ(Figur(zeile, "unterminimum"),
+                  l.zahl("select count(*) from Dvm725Bsm m where " + UnterMinimum(kEffektiv) + bsm));
+        EXPECT_EQ(Figur(zeile, "unterminimumnach"),
+                  l.zahl("select count(*) from Dvm725Bsm m where " +
+                         UnterMinimum(std::string("(") + kEffektiv + "+" + kEin + "-" + kAus + ")") + bsm));
+        if (plg != "*") {
+            EXPECT_EQ(Figur(zeile, "tage"),
+                      l.zahl("select count(distinct BsmBdt) from Dvm725Bsm m where 1=1" + bsm));
+        }
+    }
+    // Proposals per reason code and error rows per error number.
+    for (const std::string& z : l.zeilen("select BdkFnr, count(*) from Dvm735Bdk group by BdkFnr")) {
+        auto t = Teile(z);
+        EXPECT_EQ(Figur(Element(seite, "<tr data-grund=\"" + t[0] + "\">", "tr"), "anzahl"), std::stol(t[1])) << t[0];
+    }
+    for (const std::string& z : l.zeilen("select ErrFnr, count(*) from Dvm746Err group by ErrFnr")) {
+        auto t = Teile(z);
+        EXPECT_EQ(Figur(Element(seite, "<tr data-fehler=\"" + t[0] + "\">", "tr"), "anzahl"), std::stol(t[1])) << t[0];
+    }
+    EXPECT_FALSE(l.zeilen("select ErrFnr from Dvm746Err").empty());
+    // Each day of each plan group.
+    for (const std::string plg : {"PG01", "PG02"}) {
+        for (const std::string& z : l.zeilen("select " + l.datum("BsmBdt") + ", count(*) from Dvm725Bsm where BsmPlg='" +
+                                             plg + "' group by BsmBdt")) {
+            auto t = Teile(z);
+            SCOPED_TRACE(plg + " " + t[0]);
+            const std::string tag =
+                Element(seite, "<section class=\"tag\" data-plg=\"" + plg + "\" data-datum=\"" + t[0] + "\">", "section");
+            ASSERT_FALSE(tag.empty());
+            EXPECT_EQ(Figur(tag, "schichten"), std::stol(t[1]));
+            const std::string amTag = " and " + l.datum("BdkBdt") + "='" + t[0] + "'";
+            const long vorschlaege = l.zahl("select count(*) from Dvm735Bdk where BdkPlg='" + plg + "'" + amTag);
+            EXPECT_EQ(Figur(tag, "vorschlaege"), vorschlaege);
+            EXPECT_EQ(Figur(tag, "fehler"), l.zahl("select count(*) from Dvm746Err where ErrPlg='" + plg + "' and " +
+                                                   l.datum("ErrBdt") + "='" + t[0] + "'"));
+            // One heat-map cell per matrix row, and a table row per proposal.
+            std::size_t zellen = 0, tabellenzeilen = 0;
+            for (std::size_t p = tag.find("<g><title>"); p != std::string::npos; p = tag.find("<g><title>", p + 1)) ++zellen;
+            for (const char* c : {"<tr class=\"ok\">", "<tr class=\"grund\">"})
+                for (std::size_t p = tag.find(c); p != std::string::npos; p = tag.find(c, p + 1)) ++tabellenzeilen;
+            EXPECT_EQ(zellen, static_cast<std::size_t>(std::stol(t[1])));
+            EXPECT_EQ(tabellenzeilen, static_cast<std::size_t>(vorschlaege));
+            if (plg == "PG02") {
+                EXPECT_NE(tag.find("Keine Vorschläge."), std::string::npos);
+                EXPECT_NE(tag.find("Keine Fehlerzeilen."), std::string::npos);
+            }
+        }
+    }
+    EXPECT_EQ(Figur(Element(seite, "data-plg=\"PG02\"><td>", "tr"), "vorschlaege"), 0);
+
+    ViewsPruefen(l);
+    testdb::removeTree(wurzel);
+}
+
+// A plan on the older table layout with rows the program would not write
+// (unknown reason code, NULL slot end, a time beyond the day, a proposal of
+// another origin, an error row without date): views and report read it.
+TEST_P(PlanerBericht, LiestDieAeltereTabellenformUndFehlerhafteZeilen) {
+    testdb::TestDb db(backend(), testdb::Layout::Older);
+    db.exec(testdb::readFile(std::string(DORVELIAN_SOURCE_DIR) + "/schema/" + testdb::backendName(backend()) +
+                             "/views.sql"));
+    const std::string d = testdb::dayOffset(1);
+    db.exec("INSERT INTO Dvm701Plg (PlgPlg, PlgTxt) VALUES ('PGA', 'Alt')");
+    // Four slots of one workplace: below minimum, below target, balanced
+    // (after one proposal in), above maximum (before one proposal out).
+    const std::string bsm =
+        "INSERT INTO Dvm725Bsm (BsmBdt, BsmEso, BsmEsa, BsmSzv, BsmSzb, BsmBsz, BsmSol, BsmMin, BsmMax, BsmIst, "
+        "BsmHtg, BsmHtv, BsmHtn, BsmPlg, BsmAsw, BsmFkt) VALUES (" + testdb::jd(d) + ", 'E1', 'A1', ";
+    db.exec(bsm + "360, 840, 'F', 3, 2, 4, 1, 0, 0, 0, 'PGA', 1, -150)");
+    db.exec(bsm + "840, 1320, 'S', 3, 2, 4, 3, 0, 2, 1, 'PGA', 1, -25)");   // 3 - min(2,1) = 2
+    db.exec(bsm + "1320, 360, 'N', 2, 1, 2, 1, 0, 0, 0, 'PGA', 1, -33)");
+    db.exec(bsm + "1500, NULL, NULL, 1, 1, 2, 4, 1, 0, 0, 'PGA', 1, 190)");  // 4 - 1 = 3 > 2
+    const std::string bdk =
+        "INSERT INTO Dvm735Bdk (BdkKey, BdkLfd, BdkPnr, BdkBdt, BdkEso, BdkEsa, BdkSzv, BdkSzb, BdkOso, BdkOsa, "
+        "BdkOsv, BdkOsb, BdkPlg, BdkAsw, BdkOsw, BdkFnr, BdkSta, BdkErf) VALUES (";
+    db.exec(bdk + "'K1', 1, 'P1', " + testdb::jd(d) + ", 'E1', 'A1', 1500, NULL, 'E1', 'A1', 1320, 360, 'PGA', 1, 1, "
+                  "9999, 9, 'OPTIMIERUNG')");
+    db.exec(bdk + "'K2', 1, 'P2', " + testdb::jd(d) + ", 'E1', 'A1', 1500, NULL, 'E1', 'A1', 360, 840, 'PGA', 1, 1, "
+                  "0, 9, 'HAND')");
+    db.exec("INSERT INTO Dvm746Err (ErrPlg, ErrKng, ErrLfn, ErrEso, ErrEsa, ErrBdt, ErrZtv, ErrZtb, ErrFnr) VALUES "
+            "('PGA', 'PLANO', 1, 'E1', 'A1', " + testdb::jd(d) + ", 360, 840, 1602), "
+            "('PGA', 'PLANO', 2, 'E1', 'A1', NULL, 0, 0, 1777)");
+
+    // The views.
+    EXPECT_EQ(db.joined("select Klasse || '>' || KlasseNach from Planer_Besetzung order by Beginn"),
+              "unter Minimum>unter Minimum,unter Soll>unter Soll,über Maximum>über Soll,unter Soll>ausgeglichen");
+    EXPECT_EQ(db.joined("select coalesce(Grundtext,'?') || ' ' || VonBeginn || '-' || coalesce(VonEnde,'?') "
+                        "from Planer_Vorschlaege order by Schluessel"),
+              "? 1500-?,keine Regel verletzt 1500-?");
+    EXPECT_EQ(db.joined("select coalesce(Datum,'-') || ' ' || coalesce(Fehlertext,'?') from Planer_Fehler order by Lfn"),
+              Iso(d) + " unter Mindestbesetzung,- ?");
+
+    // The report, from the plan group's first day.
+    testdb::Workspace ws;
+    ws.writeConfig(db.service(), db.schema(), db.login(), db.password());
+    const std::string html = ws.root() + "/b.html";
+    ASSERT_EQ(Report("-o " + html + " " + ws.configPath(), ws.root() + "/out", ws.root() + "/err"), 0)
+        << testdb::readFile(ws.root() + "/err");
+    const std::string seite = testdb::readFile(html);
+    EXPECT_EQ(testdb::xmlProblem(seite), "");
+    const std::string summe = Element(seite, "data-plg=\"PGA\"><td>", "tr");
+    EXPECT_EQ(Figur(summe, "schichten"), 4);
+    EXPECT_EQ(Figur(summe, "vorschlaege"), 2);
+    EXPECT_EQ(Figur(summe, "mitgrund"), 1);
+    EXPECT_EQ(Figur(summe, "fehler"), 1) << "the row without date lies in no period";
+    EXPECT_EQ(Figur(summe, "unterminimum"), 1);
+    EXPECT_EQ(Figur(Element(seite, "<tr data-stufe=\"2\">", "tr"), "vor"), 1);
+    EXPECT_EQ(Figur(Element(seite, "<tr data-stufe=\"2\">", "tr"), "nach"), 0);
+    EXPECT_EQ(Figur(Element(seite, "<tr data-stufe=\"0\">", "tr"), "nach"), 1);
+    EXPECT_EQ(Figur(Element(seite, "<tr data-grund=\"9999\">", "tr"), "anzahl"), 1);
+    EXPECT_NE(seite.find("9999 unbekannter Code"), std::string::npos);
+    EXPECT_NE(seite.find("E1 / A1 · 1500–00:00"), std::string::npos) << "a time beyond the day shows as its number";
+}
+
+// A period without rows, and the command line.
+TEST_P(PlanerBericht, LeererZeitraumUndAufruf) {
+    testdb::TestDb db(backend());
+    db.exec("INSERT INTO Dvm701Plg (PlgPlg) VALUES ('PGX')");
+    db.exec("INSERT INTO Dvm725Bsm (BsmBdt, BsmEso, BsmEsa, BsmSzv, BsmSzb, BsmPlg, BsmAsw, BsmSol, BsmMin) VALUES (" +
+            testdb::jd(testdb::dayOffset(2)) + ", 'E1', 'A1', 360, 840, 'PGX', 1, 1, 1)");
+    testdb::Workspace ws;
+    ws.writeConfig(db.service(), db.schema(), db.login(), db.password());
+    const std::string out = ws.root() + "/out", err = ws.root() + "/err", cfg = " " + ws.configPath();
+
+    ASSERT_EQ(Report("--from " + testdb::dayOffset(5) + " --to " + testdb::dayOffset(9) + cfg, out, err), 0)
+        << testdb::readFile(err);
+    std::string seite = testdb::readFile(out);
+    EXPECT_EQ(testdb::xmlProblem(seite), "");
+    EXPECT_EQ(Figur(Element(seite, "data-plg=\"*\"><td>", "tr"), "schichten"), 0);
+    EXPECT_EQ(Figur(Element(seite, "data-plg=\"PGX\"><td>", "tr"), "tage"), 0);
+    EXPECT_NE(seite.find("Im Zeitraum gibt es keine Schichten"), std::string::npos);
+    EXPECT_EQ(seite.find("<svg"), std::string::npos);
+
+    // The same plan group from today: its one row.
+    ASSERT_EQ(Report("-p PGX" + cfg, out, err), 0) << testdb::readFile(err);
+    seite = testdb::readFile(out);
+    EXPECT_EQ(Figur(Element(seite, "data-plg=\"PGX\"><td>", "tr"), "schichten"), 1);
+    EXPECT_EQ(Figur(Element(seite, "<tr data-stufe=\"-2\">", "tr"), "vor"), 1);
+
+    EXPECT_EQ(Report("-p NOPE" + cfg, out, err), 1);
+    EXPECT_NE(testdb::readFile(err).find("NOPE not found"), std::string::npos);
+    EXPECT_EQ(Report("--to " + testdb::dayOffset(1) + " --from " + testdb::dayOffset(3) + cfg, out, err), 2);
+    EXPECT_EQ(Report("--from 20261332" + cfg, out, err), 2);
+    EXPECT_EQ(Report("--frobnicate" + cfg, out, err), 2);
+    EXPECT_NE(testdb::readFile(err).find("unknown option --frobnicate"), std::string::npos);
+    EXPECT_EQ(Report("", out, err), 2);
+    EXPECT_EQ(Report("--help", out, err), 0);
+    EXPECT_NE(testdb::readFile(out).find("usage: dorvelian-report"), std::string::npos);
+    EXPECT_EQ(testdb::readFile(err), "");
+    EXPECT_EQ(Report("--version", out, err), 0);
+    EXPECT_EQ(testdb::readFile(out).rfind("dorvelian-report ", 0), 0u);
+    EXPECT_EQ(Report(ws.root() + "/missing.cfg", out, err), 1);
+}
+
+TEST(XmlCheck, ErkenntFehlerhaftesMarkup) {
+    EXPECT_EQ(testdb::xmlProblem("<!DOCTYPE html>\n<a x=\"1\"><b/>t &amp; &#8211;</a>\n"), "");
+    EXPECT_NE(testdb::xmlProblem("<a><b></a></b>"), "");
+    EXPECT_NE(testdb::xmlProblem("<a><br></a>"), "");
+    EXPECT_NE(testdb::xmlProblem("<a>x & y</a>"), "");
+    EXPECT_NE(testdb::xmlProblem("<a x=1></a>"), "");
+    EXPECT_NE(testdb::xmlProblem("<a x=\"1\" x=\"2\"></a>"), "");
+    EXPECT_NE(testdb::xmlProblem("<a></a><b></b>"), "");
+    EXPECT_NE(testdb::xmlProblem("<a>&nbsp;</a>"), "");
+}
+
+}  // namespace
