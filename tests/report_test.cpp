@@ -116,11 +116,9 @@ const char kAus[] =
 const char kEin[] =
     "(select count(*) from Dvm735Bdk a where a.BdkOso=m.BsmEso and a.BdkOsa=m.BsmEsa and a.BdkBdt=m.BsmBdt "
     "and a.BdkOsv=m.BsmSzv and a.BdkOsw=m.BsmAsw and a.BdkSta=9 and a.BdkErf='OPTIMIERUNG')";
-// "below the minimum" for an effective staffing e: below both (non-negative)
-// target and minimum.
+// "below the minimum" for an effective staffing e: below target and minimum.
 std::string UnterMinimum(const std::string& e) {
-    return "(" + e + " < (case when coalesce(BsmSol,0)<0 then 0 else coalesce(BsmSol,0) end) and " + e +
-           " < (case when coalesce(BsmMin,0)<0 then 0 else coalesce(BsmMin,0) end))";
+    return "(" + e + " < coalesce(BsmSol,0) and " + e + " < coalesce(BsmMin,0))";
 }
 
 // The element of the page that starts with the opening text and ends with
@@ -373,6 +371,15 @@ TEST_P(PlanerBericht, ZeigtDieZahlenDerTabellenUndDieViewsStimmenMitIhnen) {
         }
     }
     EXPECT_EQ(Figur(Element(seite, "data-plg=\"PG02\"><td>", "tr"), "vorschlaege"), 0);
+    // The staffing classes agree with the error review of the run (PG01; the
+    // run's period is the whole matrix): a slot is out of balance exactly
+    // when it got an error row, above the target or maximum as its number says.
+    EXPECT_EQ(l.zahl("select count(*) from Planer_Besetzung where Plangruppe='PG01' and Stufe<>0"),
+              l.zahl("select count(*) from Dvm746Err where ErrPlg='PG01'"));
+    EXPECT_EQ(l.zahl("select count(*) from Planer_Besetzung where Plangruppe='PG01' and Stufe=2"),
+              l.zahl("select count(*) from Dvm746Err where ErrPlg='PG01' and ErrFnr=1605"));
+    EXPECT_EQ(l.zahl("select count(*) from Planer_Besetzung where Plangruppe='PG01' and Stufe=1"),
+              l.zahl("select count(*) from Dvm746Err where ErrPlg='PG01' and ErrFnr=1604"));
 
     ViewsPruefen(l);
     testdb::removeTree(wurzel);

@@ -1,7 +1,6 @@
 // Short texts of reason codes and error numbers, and the staffing classes.
 #include "tools/Kurztexte.hpp"
 
-#include <algorithm>
 #include <iterator>
 
 namespace {
@@ -38,12 +37,9 @@ std::string_view Grundtext(int32_t fnr) { return Suchen(fnr, "Grund"); }
 std::string_view Fehlertext(int32_t fnr) { return Suchen(fnr, "Fehler"); }
 
 int Besetzungsstufe(int64_t e, int32_t sol, int32_t min, int32_t max) {
-    const int64_t s = std::max(sol, int32_t{0});
-    const int64_t n = std::max(min, int32_t{0});
-    const int64_t x = std::max(max, int32_t{0});
-    if (e < s) return e < n ? -2 : -1;
-    if (e == s) return 0;
-    return e <= x ? 1 : 2;
+    if (e < sol) return e < min ? -2 : -1;
+    if (e == sol) return 0;
+    return e <= max ? 1 : 2;
 }
 
 std::string_view Stufentext(int stufe) {

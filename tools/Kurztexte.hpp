@@ -19,9 +19,10 @@ std::string_view Grundtext(int32_t fnr);
 std::string_view Fehlertext(int32_t fnr);
 
 // Staffing class of an effective staffing e against target, minimum and
-// maximum (each below 0 read as 0): -2 below the minimum, -1 below the
-// target, 0 balanced, 1 above the target within the maximum, 2 above the
-// maximum. The same comparison as the error review's error numbers.
+// maximum as they stand: -2 below the minimum, -1 below the target, 0
+// balanced, 1 above the target within the maximum, 2 above the maximum. The
+// comparisons of the error review, so that a slot is of class 0 exactly when
+// the review writes no error row for it.
 int Besetzungsstufe(int64_t e, int32_t sol, int32_t min, int32_t max);
 // "unter Minimum", "unter Soll", "ausgeglichen", "über Soll", "über Maximum".
 std::string_view Stufentext(int stufe);

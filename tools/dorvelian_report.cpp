@@ -23,10 +23,6 @@
 #include "tools/Bericht.hpp"
 #include "tools/BerichtHtml.hpp"
 
-#ifndef DORVELIAN_VERSION
-#define DORVELIAN_VERSION "0.0.0"
-#endif
-
 namespace {
 
 constexpr char kName[] = "dorvelian-report";
@@ -100,7 +96,7 @@ int main(int argc, char** argv) {
             case ':': return Misuse(std::string("option ") + argv[optind - 1] + " needs a value");
             default: {
                 const std::string name = optopt ? std::string("-") + static_cast<char>(optopt) : argv[optind - 1];
-                return Misuse("unknown option " + name);
+                return Misuse("unknown option " + name.substr(0, name.find('=')));
             }
         }
     }

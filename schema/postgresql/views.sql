@@ -100,9 +100,10 @@ LEFT JOIN Planer_Codes c ON c.Art = 'Fehler' AND c.Code = e.ErrFnr;
 -- codes 2 and 3. EffektivNach adds the open proposals of the optimisation
 -- into the slot and subtracts those out of it, counted as the recount
 -- counts them. Klasse compares a staffing with target, minimum and maximum
--- (a target, minimum or maximum below 0 counts as 0); Stufe is the same
--- class as a number from -2 (below minimum) to 2 (above maximum). A NULL
--- count reads as 0, as the program reads it.
+-- as the error review does, so that Klasse is other than 'ausgeglichen'
+-- exactly where the review writes an error row; Stufe is the same class as
+-- a number from -2 (below minimum) to 2 (above maximum). A NULL count reads
+-- as 0, as the program reads it.
 ------------------------------------------------------------------------------
 CREATE VIEW Planer_Besetzung AS
 SELECT
@@ -144,9 +145,9 @@ FROM (
         coalesce(m.BsmIst, 0)                     AS Ist,
         coalesce(m.BsmIst, 0) - coalesce(m.BsmHtg, 0)
             - least(coalesce(m.BsmHtv, 0), coalesce(m.BsmHtn, 0)) AS Effektiv,
-        greatest(coalesce(m.BsmSol, 0), 0)             AS s,
-        greatest(coalesce(m.BsmMin, 0), 0)             AS n,
-        greatest(coalesce(m.BsmMax, 0), 0)             AS x,
+        coalesce(m.BsmSol, 0)                          AS s,
+        coalesce(m.BsmMin, 0)                          AS n,
+        coalesce(m.BsmMax, 0)                          AS x,
         coalesce(m.BsmFkt, 0)                     AS Abweichung,
         (SELECT count(*) FROM Dvm735Bdk a
           WHERE a.BdkEso = m.BsmEso AND a.BdkEsa = m.BsmEsa AND a.BdkBdt = m.BsmBdt
