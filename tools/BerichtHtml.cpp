@@ -91,7 +91,7 @@ const char kStil[] =
     "tr.grund td{background:#fff1dc}tr.ok td.g{color:#1a7a3a}"
     "p.zahlen{margin:2px 0 6px;color:#333}p.leer{color:#777;font-style:italic;margin:2px 0}"
     ".legende span{display:inline-block;padding:1px 8px;margin:0 6px 4px 0;border:1px solid #999}"
-    "div.tabellen{display:flex;gap:24px;flex-wrap:wrap}"
+    "div.tabellen{display:flex;gap:24px;flex-wrap:wrap;align-items:flex-start}"
     "svg text{font-family:'DejaVu Sans',Arial,Helvetica,sans-serif}"
     "@page{size:A4 landscape;margin:12mm}"
     "@media print{body{margin:0}section.tag{break-inside:avoid}h2,h3{break-after:avoid}"
