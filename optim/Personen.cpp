@@ -8,6 +8,7 @@
 #include "optim/Vorschlag.hpp"
 #include "rules/Fill_PnrBss.hpp"
 #include "rules/PnrSatz.hpp"
+#include "run/Laufbilanz.hpp"
 #include "run/Log.hpp"
 
 namespace {
@@ -38,6 +39,7 @@ bool Vorschlag_Mit_Nachzaehlung(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730
                    bdp.BdpEsa.c_str(), bdp.BdpBdt.c_str(), static_cast<long>(bdp.BdpSzv));
         return false;
     }
+    Laufbilanz_Vorschlag();  // counted once it is lasting
     return true;
 }
 }  // namespace

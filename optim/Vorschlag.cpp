@@ -7,7 +7,6 @@
 #include "db/Bsm.hpp"
 #include "rules/Eignung.hpp"
 #include "rules/PnrSatz.hpp"
-#include "run/Laufbilanz.hpp"
 #include "run/Log.hpp"
 #include "run/Zufall.hpp"
 
@@ -103,6 +102,5 @@ int Erstelle_Umbesetzungsvorschlag(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm
                    static_cast<long>(bdk.BdkOsw));
         return 0;
     }
-    Laufbilanz_Vorschlag();
     return 1;
 }

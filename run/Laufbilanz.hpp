@@ -8,7 +8,7 @@
 //   statements N      statements executed
 //   fetches N         cursor rows fetched
 //   plangroups N      plan groups run (read, optimised and marked)
-//   proposals N       proposal rows written
+//   proposals N       proposal rows written and committed
 //   error_rows N      error rows written, then one line per error number:
 //   error_rows_FNR N  (in ascending order of FNR)
 //   failure_lines N   "-Fehler" lines of the run (log or standard error)
