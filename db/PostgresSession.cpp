@@ -7,8 +7,9 @@
 // savepoint and ends it with the commit (or the rollback to the savepoint),
 // so that no failed statement can leave the session's transaction aborted.
 // In a unit of work the transaction stays open from the first write's
-// savepoint to the unit's commit; a read inside it runs under a savepoint of
-// its own, so that a failing read does not abort the unit's writes.
+// savepoint to the unit's commit; the reads inside it run under a savepoint
+// set after the last write, so that a failing read does not abort the unit's
+// writes.
 #include <libpq-fe.h>
 
 #include <cerrno>
@@ -183,6 +184,7 @@ public:
     }
 
     int32_t execute(const Sql& sql, const Bind* binds, std::size_t nb) override {
+        readSavepoint_ = false;  // a rollback to it would now undo this write
         ParsedSql parsed;
         int slot = sqlSlot(sql);
         Prepared& p = entry(slot);
@@ -228,6 +230,7 @@ public:
                 if (it->type == SqlPiece::Word) { p.savepointName = it->text; break; }
         }
         if (!inTransaction_) return fail(rc::kInternal, "no savepoint to roll back to");
+        readSavepoint_ = false;
         int32_t r = simple(p.text.c_str());
         // Outside a unit the savepoint opened the transaction: end it, it
         // holds nothing.
@@ -236,6 +239,7 @@ public:
     }
 
     int32_t commit() override {
+        readSavepoint_ = false;
         if (!inTransaction_) return rc::kOk;
         inTransaction_ = false;
         PGresult* r = PQexec(conn_, "COMMIT");
@@ -254,6 +258,7 @@ public:
 
     int32_t rollbackUnit() override {
         inUnit = false;
+        readSavepoint_ = false;
         if (!inTransaction_) return rc::kOk;
         inTransaction_ = false;
         return simple("ROLLBACK");
@@ -426,13 +431,17 @@ private:
 
     // A read inside an open transaction (a unit of work) runs under a
     // savepoint, which a failure (of its prepare as well) rolls back to;
-    // outside, it runs on its own.
+    // outside, it runs on its own. Reads change nothing, so one savepoint
+    // serves every read up to the next write: only a write makes it stale.
     template <typename F>
     int32_t guardedRead(F&& read) {
         if (!inTransaction_) return read();
-        int32_t r = simple("SAVEPOINT Dv_Lesen_Sp");
-        if (r != 0) return r;
-        r = read();
+        if (!readSavepoint_) {
+            int32_t r = simple("SAVEPOINT Dv_Lesen_Sp");
+            if (r != 0) return r;
+            readSavepoint_ = true;
+        }
+        int32_t r = read();
         if (r != 0 && r != rc::kNotFound) {
             std::string kept = lastError;
             simple("ROLLBACK TO SAVEPOINT Dv_Lesen_Sp");
@@ -541,6 +550,7 @@ private:
 
     PGconn* conn_;
     bool inTransaction_ = false;
+    bool readSavepoint_ = false;  // Dv_Lesen_Sp stands after the last write
     std::deque<Prepared> cache_;  // open cursors point into it: it must not move
     std::unordered_map<Cursor*, OpenCursor> cursors_;
 };
