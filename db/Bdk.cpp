@@ -43,14 +43,23 @@ int32_t Bdk_Insert(const Dvm735Bdk& bdk) {
          in(46, r.BdkZbi)});
 }
 
+namespace {
+const db::Sql kPnrVerplant(
+    "select count(*)  into :b0:b1  from Dvm735Bdk where (((((BdkSta=9 and BdkPnr=:b2) and "
+    "BdkEso=:b3) and BdkEsa=:b4) and BdkBdt=TO_DATE(:b5,'yyyymmdd')) and BdkSzv=:b6)");
+}  // namespace
+
+void Bdk_isPnrVerplant_Vorab(db::ReadAhead& vorab, const Dvm730Bdp& bdp) {
+    FixText<11> bdt = bdp.BdpBdt;
+    vorab.add(kPnrVerplant,
+              {in(2, bdp.BdpPnr), in(3, bdp.BdpEso), in(4, bdp.BdpEsa), in(5, bdt), in(6, bdp.BdpSzv)});
+}
+
 int32_t Bdk_isPnrVerplant(const Dvm730Bdp& bdp, int32_t& anz) {
-    static const db::Sql sql(
-        "select count(*)  into :b0:b1  from Dvm735Bdk where (((((BdkSta=9 and BdkPnr=:b2) and "
-        "BdkEso=:b3) and BdkEsa=:b4) and BdkBdt=TO_DATE(:b5,'yyyymmdd')) and BdkSzv=:b6)");
     anz = 0;
     FixText<11> bdt = bdp.BdpBdt;
     int32_t n = 0;
-    int32_t rc = db::selectInto(sql,
+    int32_t rc = db::selectInto(kPnrVerplant,
                                 {in(2, bdp.BdpPnr), in(3, bdp.BdpEso), in(4, bdp.BdpEsa),
                                  in(5, bdt), in(6, bdp.BdpSzv)},
                                 {db::i32i(n)});
@@ -58,26 +67,42 @@ int32_t Bdk_isPnrVerplant(const Dvm730Bdp& bdp, int32_t& anz) {
     return rc;
 }
 
+namespace {
+const db::Sql kOptAus(
+    "select count(*)  into :b0:b1  from Dvm735Bdk where ((((((BdkSta=9 and BdkEso=:b2) and "
+    "BdkEsa=:b3) and BdkBdt=TO_DATE(:b4,'yyyymmdd')) and BdkSzv=:b5) and BdkAsw=:b6) and "
+    "BdkErf=:b7)");
+const db::Sql kOptEin(
+    "select count(*)  into :b0:b1  from Dvm735Bdk where ((((((BdkSta=9 and BdkOso=:b2) and "
+    "BdkOsa=:b3) and BdkBdt=TO_DATE(:b4,'yyyymmdd')) and BdkOsv=:b5) and BdkOsw=:b6) and "
+    "BdkErf=:b7)");
+}  // namespace
+
+void Count_OptVorschlaege_Vorab(db::ReadAhead& vorab, const Dvm725Bsm& bsm) {
+    FixText<11> bdt = bsm.BsmBdt;
+    vorab.add(kOptAus, {in(2, bsm.BsmEso), in(3, bsm.BsmEsa), in(4, bdt), in(5, bsm.BsmSzv),
+                        in(6, bsm.BsmAsw), in(7, kOptimierung)});
+    vorab.add(kOptEin, {in(2, bsm.BsmEso), in(3, bsm.BsmEsa), in(4, bdt), in(5, bsm.BsmSzv),
+                        in(6, bsm.BsmAsw), in(7, kOptimierung)});
+}
+
 int32_t Count_OptVorschlaege(const Dvm725Bsm& bsm, int32_t& anzAus, int32_t& anzEin) {
-    static const db::Sql sqlAus(
-        "select count(*)  into :b0:b1  from Dvm735Bdk where ((((((BdkSta=9 and BdkEso=:b2) and "
-        "BdkEsa=:b3) and BdkBdt=TO_DATE(:b4,'yyyymmdd')) and BdkSzv=:b5) and BdkAsw=:b6) and "
-        "BdkErf=:b7)");
-    static const db::Sql sqlEin(
-        "select count(*)  into :b0:b1  from Dvm735Bdk where ((((((BdkSta=9 and BdkOso=:b2) and "
-        "BdkOsa=:b3) and BdkBdt=TO_DATE(:b4,'yyyymmdd')) and BdkOsv=:b5) and BdkOsw=:b6) and "
-        "BdkErf=:b7)");
+    // Both counts go out together (unless a caller has sent them ahead); the
+    // second runs whatever the first gave, and the result is the second's.
+    db::ReadAhead vorab;
+    Count_OptVorschlaege_Vorab(vorab, bsm);
+    vorab.send();
     FixText<11> bdt = bsm.BsmBdt;
     int32_t n = 0;
     // Out of the slot: the row's slot is the one the person comes from.
-    int32_t rc = db::selectInto(sqlAus,
+    int32_t rc = db::selectInto(kOptAus,
                                 {in(2, bsm.BsmEso), in(3, bsm.BsmEsa), in(4, bdt),
                                  in(5, bsm.BsmSzv), in(6, bsm.BsmAsw), in(7, kOptimierung)},
                                 {db::i32i(n)});
     if (rc == 0) anzAus = n;
-    // Into the slot, whatever the first count gave.
+    // Into the slot.
     n = 0;
-    rc = db::selectInto(sqlEin,
+    rc = db::selectInto(kOptEin,
                         {in(2, bsm.BsmEso), in(3, bsm.BsmEsa), in(4, bdt), in(5, bsm.BsmSzv),
                          in(6, bsm.BsmAsw), in(7, kOptimierung)},
                         {db::i32i(n)});

@@ -4,6 +4,10 @@
 
 #include "db/FixText.hpp"
 
+namespace db {
+class ReadAhead;
+}
+
 struct Dvm730Bdp;
 struct Dvm725Bsm;
 
@@ -55,5 +59,9 @@ struct Dvm735Bdk {
 int32_t Bdk_Insert(const Dvm735Bdk& bdk);
 // Open proposals (state 9) of this person out of this very slot; anz is set to 0 first.
 int32_t Bdk_isPnrVerplant(const Dvm730Bdp& bdp, int32_t& anz);
+// Sends the same count ahead (db::ReadAhead).
+void Bdk_isPnrVerplant_Vorab(db::ReadAhead& vorab, const Dvm730Bdp& bdp);
 // Open optimisation proposals out of and into the row's slot.
 int32_t Count_OptVorschlaege(const Dvm725Bsm& bsm, int32_t& anzAus, int32_t& anzEin);
+// Sends both counts ahead (db::ReadAhead).
+void Count_OptVorschlaege_Vorab(db::ReadAhead& vorab, const Dvm725Bsm& bsm);

@@ -149,14 +149,23 @@ int32_t Bdp_VorNchBsz_Read(Dvm730Bdp& bdp) { return fetchFull(curVorNchBsz, bdp)
 
 int32_t Bdp_VorNchBsz_Close() { return curVorNchBsz.close(); }
 
+namespace {
+const db::Sql kTagArbZt(
+    "select NVL(sum(BdpAzt),0) into :b0  from Dvm730Bdp where ((BDPPNR=:b1 and "
+    "BDPBDT=TO_DATE(:b2,'yyyymmdd')) and BdpAkt<>9999)");
+}  // namespace
+
+void TagArbZt_Brutto_Vorab(db::ReadAhead& vorab, const PnrSatz& pnr) {
+    FixText<9> p = pnr.Pnr;
+    FixText<11> d = pnr.Datum;
+    vorab.add(kTagArbZt, {in(1, p), in(2, d)});
+}
+
 int32_t TagArbZt_Brutto(PnrSatz& pnr) {
-    static const db::Sql sql(
-        "select NVL(sum(BdpAzt),0) into :b0  from Dvm730Bdp where ((BDPPNR=:b1 and "
-        "BDPBDT=TO_DATE(:b2,'yyyymmdd')) and BdpAkt<>9999)");
     FixText<9> p = pnr.Pnr;
     FixText<11> d = pnr.Datum;
     int32_t summe = 0;
-    int32_t rc = db::selectInto(sql, {in(1, p), in(2, d)}, {i32(summe)});
+    int32_t rc = db::selectInto(kTagArbZt, {in(1, p), in(2, d)}, {i32(summe)});
     if (rc == 0) pnr.ArbZtBrutto = summe;
     return rc;
 }
@@ -213,65 +222,58 @@ int32_t Bdp_Bsz_Count(BszZaehlSatz& z) {
     const int32_t szv = z.Szv;
     const int32_t szb = z.Szb;
     const int32_t asw = z.Asw;
-    int32_t anz = 0;
-    double summe = 0.0;
-    int32_t rc;
-
-    rc = db::selectInto(sqlStsUM, {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv),
-                                   in(6, asw)},
-                        {i32(anz)});
-    if (rc != 0) return rc;
-    z.AnzStsUM = anz;
-
-    rc = db::selectInto(sqlZtGleich, {in(1, plg), in(2, eso), in(3, esa), in(4, datum),
-                                      in(5, szv), in(6, asw), in(8, szb)},
-                        {i32(anz)});
-    if (rc != 0) return rc;
-    z.AnzZtGleich = anz;
-
-    rc = db::selectInto(sqlZtAbw, {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv),
-                                   in(6, asw), in(8, szb)},
-                        {i32(anz)});
-    if (rc != 0) return rc;
-    z.AnzZtAbw = anz;
-    z.AnzGesamt = z.AnzZtGleich + z.AnzZtAbw;
-
-    rc = db::selectInto(sqlFc1, {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv),
-                                 in(6, asw)},
-                        {i32(anz)});
-    if (rc != 0) return rc;
-    z.AnzFc1 = anz;
-
-    rc = db::selectInto(sqlFc2, {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv),
-                                 in(6, asw)},
-                        {i32(anz)});
-    if (rc != 0) return rc;
-    z.AnzFc2 = anz;
-
-    rc = db::selectInto(sqlFc3, {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv),
-                                 in(6, asw)},
-                        {i32(anz)});
-    if (rc != 0) return rc;
-    z.AnzFc3 = anz;
-
-    rc = db::selectInto(sqlSumKos, {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv),
-                                    in(6, asw)},
-                        {db::dbl(summe)});
-    if (rc != 0) return rc;
-    z.SumKos = summe;
-
-    rc = db::selectInto(sqlSumKosOhneM, {in(1, plg), in(2, eso), in(3, esa), in(4, datum),
-                                         in(5, szv), in(6, asw)},
-                        {db::dbl(summe)});
-    if (rc != 0) return rc;
-    z.SumKosOhneM = summe;
-
+    int32_t stsUM = 0, ztGleich = 0, ztAbw = 0, fc1 = 0, fc2 = 0, fc3 = 0, anzKos = 0;
+    double sumKos = 0.0, sumKosOhneM = 0.0;
     int32_t id[8] = {};
-    rc = db::selectInto(sqlSumId, {in(8, plg), in(9, eso), in(10, esa), in(11, datum),
-                                   in(12, szv), in(13, asw)},
-                        {i32(id[0]), i32(id[1]), i32(id[2]), i32(id[3]), i32(id[4]), i32(id[5]),
-                         i32(id[6]), i32(id[7])});
-    if (rc != 0) {
+
+    // The counts do not depend on each other: they go out as one batch and
+    // are taken in this order; the first result other than 0 ends the count.
+    db::ReadBatch reads;
+    reads.add(sqlStsUM, {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv), in(6, asw)},
+              {i32(stsUM)});
+    reads.add(sqlZtGleich,
+              {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv), in(6, asw), in(8, szb)},
+              {i32(ztGleich)});
+    reads.add(sqlZtAbw,
+              {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv), in(6, asw), in(8, szb)},
+              {i32(ztAbw)});
+    reads.add(sqlFc1, {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv), in(6, asw)},
+              {i32(fc1)});
+    reads.add(sqlFc2, {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv), in(6, asw)},
+              {i32(fc2)});
+    reads.add(sqlFc3, {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv), in(6, asw)},
+              {i32(fc3)});
+    reads.add(sqlSumKos, {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv), in(6, asw)},
+              {db::dbl(sumKos)});
+    reads.add(sqlSumKosOhneM,
+              {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv), in(6, asw)},
+              {db::dbl(sumKosOhneM)});
+    reads.add(sqlSumId,
+              {in(8, plg), in(9, eso), in(10, esa), in(11, datum), in(12, szv), in(13, asw)},
+              {i32(id[0]), i32(id[1]), i32(id[2]), i32(id[3]), i32(id[4]), i32(id[5]), i32(id[6]),
+               i32(id[7])});
+    reads.add(sqlAnzKos, {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv), in(6, asw)},
+              {i32(anzKos)});
+
+    int32_t rc;
+    if ((rc = reads.take()) != 0) return rc;
+    z.AnzStsUM = stsUM;
+    if ((rc = reads.take()) != 0) return rc;
+    z.AnzZtGleich = ztGleich;
+    if ((rc = reads.take()) != 0) return rc;
+    z.AnzZtAbw = ztAbw;
+    z.AnzGesamt = z.AnzZtGleich + z.AnzZtAbw;
+    if ((rc = reads.take()) != 0) return rc;
+    z.AnzFc1 = fc1;
+    if ((rc = reads.take()) != 0) return rc;
+    z.AnzFc2 = fc2;
+    if ((rc = reads.take()) != 0) return rc;
+    z.AnzFc3 = fc3;
+    if ((rc = reads.take()) != 0) return rc;
+    z.SumKos = sumKos;
+    if ((rc = reads.take()) != 0) return rc;
+    z.SumKosOhneM = sumKosOhneM;
+    if ((rc = reads.take()) != 0) {
         // The sums are cleared rather than left from an earlier slot.
         z.SumId1 = z.SumId2 = z.SumId3 = z.SumId4 = 0;
         z.SumId5 = z.SumId6 = z.SumId7 = z.SumId8 = 0;
@@ -285,11 +287,7 @@ int32_t Bdp_Bsz_Count(BszZaehlSatz& z) {
     z.SumId6 = id[5];
     z.SumId7 = id[6];
     z.SumId8 = id[7];
-
-    rc = db::selectInto(sqlAnzKos, {in(1, plg), in(2, eso), in(3, esa), in(4, datum), in(5, szv),
-                                    in(6, asw)},
-                        {i32(anz)});
-    if (rc != 0) return rc;
-    z.AnzKos = anz;
+    if ((rc = reads.take()) != 0) return rc;
+    z.AnzKos = anzKos;
     return 0;
 }

@@ -5,6 +5,10 @@
 
 #include "db/FixText.hpp"
 
+namespace db {
+class ReadAhead;
+}
+
 struct PnrSatz;
 struct Dvm725Bsm;
 
@@ -94,6 +98,8 @@ int32_t Bdp_VorNchBsz_Close();
 
 // Sum of the working time of a person's active records of the date, into ArbZtBrutto.
 int32_t TagArbZt_Brutto(PnrSatz& pnr);
+// Sends the same read ahead (db::ReadAhead).
+void TagArbZt_Brutto_Vorab(db::ReadAhead& vorab, const PnrSatz& pnr);
 
 // Fills the counts and sums of the slot given by the input fields.
 int32_t Bdp_Bsz_Count(BszZaehlSatz& z);

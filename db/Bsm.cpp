@@ -283,18 +283,26 @@ int32_t Bsm_EsaUebC_Open(Dvm725Bsm unt) {
 int32_t Bsm_EsaUebC_Read(Dvm725Bsm& bsm) { return readVariant(curEsaUebC, bsm); }
 int32_t Bsm_EsaUebC_Close() { return closeVariant(curEsaUebC); }
 
-int32_t Bss_PKeyRead(Dvm720Bss& bss) {
-    static const db::Sql sql(
+namespace {
+const db::Sql kBssPKey(
         "select BssPlg ,BssEso ,BssEsa ,BssTtp ,BssBsz ,BssVon ,BssBis ,BssTxt ,BssSol ,BssMin "
         ",BssMax ,BssMwt ,BssVtg ,BssAtg ,BssKgw ,BssKmw ,BssAsw into "
         ":b0,:b1,:b2,:b3,:b4:b5,:b6,:b7:b8,:b9:b10,:b11:b12,:b13:b14,:b15:b16,:b17:b18,:b19:b20,"
         ":b21:b22,:b23:b24,:b25:b26,:b27:b28  from Dvm720Bss where (((((BssPlg=:b0 and "
         "BssEso=:b1) and BssEsa=:b2) and BssTtp=:b3) and BssVon=:b6) and BssAsw=:b27)");
+}  // namespace
+
+void Bss_PKeyRead_Vorab(db::ReadAhead& vorab, const Dvm720Bss& bss) {
+    vorab.add(kBssPKey, {in(0, bss.BssPlg), in(1, bss.BssEso), in(2, bss.BssEsa), in(3, bss.BssTtp),
+                         in(6, bss.BssVon), in(27, bss.BssAsw)});
+}
+
+int32_t Bss_PKeyRead(Dvm720Bss& bss) {
     // The select list reads the minimum before the maximum; the record keeps
     // the maximum first.
     Dvm720Bss r = bss;
     int32_t rc = db::selectInto(
-        sql,
+        kBssPKey,
         {in(0, bss.BssPlg), in(1, bss.BssEso), in(2, bss.BssEsa), in(3, bss.BssTtp),
          in(6, bss.BssVon), in(27, bss.BssAsw)},
         {txt(r.BssPlg), txt(r.BssEso), txt(r.BssEsa), txt(r.BssTtp), txti(r.BssBsz),

@@ -4,6 +4,10 @@
 
 #include "db/FixText.hpp"
 
+namespace db {
+class ReadAhead;
+}
+
 struct Dvm725Bsm {
     FixText<10> BsmBdt;
     FixText<6> BsmEso;
@@ -99,3 +103,5 @@ int32_t Bsm_EsaUebC_Close();
 
 // Reads the target row whose key fields are set in bss and fills it whole.
 int32_t Bss_PKeyRead(Dvm720Bss& bss);
+// Sends the same read ahead (db::ReadAhead), with the key fields of bss.
+void Bss_PKeyRead_Vorab(db::ReadAhead& vorab, const Dvm720Bss& bss);

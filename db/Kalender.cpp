@@ -58,6 +58,12 @@ int32_t Bak_Wtg_Read(const char* datum, int32_t& wtg) {
     return rc;
 }
 
+void Pka_PKey_Read_Vorab(db::ReadAhead& vorab, const char* plg, const char* datum) {
+    FixText<6> key(plg);
+    FixText<11> dtm(datum);
+    vorab.add(kPkaPKey, {db::in(4, key), db::in(5, dtm)});
+}
+
 int32_t Pka_PKey_Read(const char* plg, const char* datum, FixText<4>& ttp, int32_t& gwt) {
     FixText<6> key(plg);
     FixText<11> dtm(datum);

@@ -5,6 +5,10 @@
 
 #include "db/FixText.hpp"
 
+namespace db {
+class ReadAhead;
+}
+
 // Calendar-day record: the date goes in with a day offset and comes back
 // as the date that lies the offset after it.
 struct BakSatz {
@@ -23,3 +27,5 @@ int32_t Bak_Datum_Read(BakSatz& bak);
 int32_t Bak_MaxDatum_Read(FixText<9>& datum);
 int32_t Bak_Wtg_Read(const char* datum, int32_t& wtg);
 int32_t Pka_PKey_Read(const char* plg, const char* datum, FixText<4>& ttp, int32_t& gwt);
+// Sends the same read ahead (db::ReadAhead).
+void Pka_PKey_Read_Vorab(db::ReadAhead& vorab, const char* plg, const char* datum);

@@ -54,6 +54,20 @@ void rahmenSetzen(PnrSatz& p) {
 
 }  // namespace
 
+void Komplett_PnrSatz_Vorab(db::ReadAhead& vorab, const PnrSatz& pnr) {
+    FixText<9> nr(pnr.Pnr.view());
+    FixText<11> datum(pnr.Datum.view());
+    vorab.add(kPbvRead, {db::in(9, nr), db::in(10, datum)});
+}
+
+void Ztg_AbzTag_Read_Vorab(db::ReadAhead& vorab, const PnrSatz& pnr) {
+    FixText<9> nr(pnr.Pnr.view());
+    FixText<11> datum(pnr.Datum.view());
+    FixText<6> plg(pnr.Plg.view());
+    vorab.add(kZtgAbzTag, {db::in(18, nr), db::in(19, datum), db::in(20, plg)});
+    Pka_PKey_Read_Vorab(vorab, pnr.Plg.c_str(), pnr.Datum.c_str());
+}
+
 int32_t Komplett_PnrSatz(PnrSatz& pnr) {
     FixText<6> plg(pnr.Plg.view());
     FixText<6> eso(pnr.PbvEso.view());
@@ -68,6 +82,18 @@ int32_t Komplett_PnrSatz(PnrSatz& pnr) {
                                 {db::i32i(zrm), db::txti(eso), db::txti(esa), db::i32(awp),
                                  db::txti(sst)});
     if (rc != 0) return rc;
+
+    // The structure row and the cost rate of the assignment just read do
+    // not depend on each other: with a ReadAhead living both go out now,
+    // and the caller's cost-rate read takes its answer.
+    if (db::ReadAhead* vorab = db::readAhead()) {
+        vorab->add(kPgzRead, {db::in(4, plg), db::in(5, eso), db::in(6, esa)});
+        if (!sst.empty()) {
+            FixText<11> sstKey(sst.view());
+            vorab->add(kPssWrt, {db::in(2, sstKey), db::in(3, datum)});
+        }
+        vorab->send();
+    }
 
     int32_t azk = 0, rzk = 0;
     rc = db::selectInto(kPgzRead, {db::in(4, plg), db::in(5, eso), db::in(6, esa)},

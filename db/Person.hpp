@@ -7,10 +7,20 @@
 
 #include "db/FixText.hpp"
 
+namespace db {
+class ReadAhead;
+}
+
 struct PnrSatz;
 
 int32_t Komplett_PnrSatz(PnrSatz& pnr);
 int32_t Ztg_AbzTag_Read(PnrSatz& pnr);
+// Send the first read of Komplett_PnrSatz, and both reads of Ztg_AbzTag_Read,
+// ahead (db::ReadAhead) for the record's Pnr, Datum and Plg. With a
+// ReadAhead living, Komplett_PnrSatz sends its reads that depend on the
+// assignment (structure row and cost rate) ahead together as well.
+void Komplett_PnrSatz_Vorab(db::ReadAhead& vorab, const PnrSatz& pnr);
+void Ztg_AbzTag_Read_Vorab(db::ReadAhead& vorab, const PnrSatz& pnr);
 int32_t Ztg_ErsCur_Open(const char* pnr, const char* datum);
 int32_t Ztg_ErsCur_Read(PnrSatz& pnr);
 int32_t Ztg_ErsCur_Close();

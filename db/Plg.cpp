@@ -128,6 +128,11 @@ int32_t pkeySelect(PlgHost& h, bool neu, int ebene) {
 
 }  // namespace
 
+void Plg_PKey_Read_Vorab(db::ReadAhead& vorab, const Dvm701Plg& plg, int ebene) {
+    FixText<6> key(plg.PlgPlg.view());
+    vorab.add(pkeyText(ebene, PlgOptOpl_Aktiv == 1), {db::in(0, key)});
+}
+
 int32_t Plg_PKey_Read(Dvm701Plg& plg, int ebene) {
     PlgHost h;  // PlgOpt and PlgOpl start at 0: the older read leaves them so
     h.Plg = plg.PlgPlg;

@@ -4,6 +4,10 @@
 
 #include "db/FixText.hpp"
 
+namespace db {
+class ReadAhead;
+}
+
 struct Dvm701Plg {
     FixText<6> PlgPlg;
     FixText<51> PlgTxt;
@@ -34,6 +38,8 @@ extern int PlgOptOpl_Aktiv;
 // Reads the row whose PlgPlg is set, with the rule switches of level 1, 2 or 3
 // (any other level gives six switches of 0).
 int32_t Plg_PKey_Read(Dvm701Plg& plg, int ebene);
+// Sends the same read ahead (db::ReadAhead), in the layout the flag names now.
+void Plg_PKey_Read_Vorab(db::ReadAhead& vorab, const Dvm701Plg& plg, int ebene);
 int32_t Plg_PKey_Upd(const Dvm701Plg& plg);
 int32_t Plg_Cur_Open();
 int32_t Plg_Cur_Read(Dvm701Plg& plg);

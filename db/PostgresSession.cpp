@@ -3,6 +3,10 @@
 // sets the search path; the central calendar is schema dvmaster. Every
 // statement text becomes one named prepared statement of the session.
 //
+// Batches: the reads of a db::ReadBatch go out together in libpq's pipeline
+// mode, one exchange with the server for the whole batch; the environment
+// variable DORVELIAN_PIPELINE=off sends them one by one instead.
+//
 // Transactions: reads run on their own. A write opens a transaction with its
 // savepoint and ends it with the commit (or the rollback to the savepoint),
 // so that no failed statement can leave the session's transaction aborted.
@@ -132,7 +136,7 @@ std::string translate(const ParsedSql& parsed) {
 
 class PostgresSession final : public Session {
 public:
-    explicit PostgresSession(PGconn* c) : conn_(c) {}
+    PostgresSession(PGconn* c, bool pipeline) : conn_(c), pipeline_(pipeline) {}
     ~PostgresSession() override {
         clearCursors();
         PQfinish(conn_);
@@ -145,6 +149,7 @@ public:
         if (!validSchemaName(schema)) return fail(rc::kInvalidCharacter, "invalid schema name");
         std::string name = lower(schema);
         const char* vals[] = {name.c_str()};
+        countRoundTrip();
         PGresult* r = PQexecParams(conn_, "select 1 from pg_namespace where nspname = $1", 1, nullptr, vals,
                                    nullptr, nullptr, 0);
         int32_t code = resultCode(r, PGRES_TUPLES_OK);
@@ -153,6 +158,7 @@ public:
         if (code != 0) return code;
         if (!found) return fail(rc::kNoSchema, "schema " + name + " does not exist");
         std::string set = "SET search_path TO \"" + name + "\"";
+        countRoundTrip();
         r = PQexec(conn_, set.c_str());
         code = resultCode(r, PGRES_COMMAND_OK);
         PQclear(r);
@@ -168,19 +174,99 @@ public:
         Prepared* p = nullptr;
         int32_t r = prepare(sql, binds, nb, p);
         if (r != 0) return r;
-        if (p->kind != SqlKind::SelectInto) return fail(rc::kSyntax, "not a select with INTO");
-        if (p->into.size() != no) return fail(rc::kSelectListMismatch, "output list does not match INTO list");
-        for (std::size_t i = 0; i < no; ++i)
-            if (p->into[i].indicator != outs[i].ind)
-                return fail(rc::kSelectListMismatch, "indicator of output " + std::to_string(i) + " does not match");
+        if ((r = checkInto(*p, outs, no)) != 0) return r;
         PGresult* res = nullptr;
         if ((r = run(*p, binds, nb, res)) != 0) return r;
-        int rows = PQntuples(res);
-        if (rows == 0) r = rc::kNotFound;
-        else if (rows > 1) r = fail(rc::kTooManyRows, "single-row select found more rows");
-        else r = fetchRow(res, 0, outs, no);
+        r = singleRow(res, outs, no);
         PQclear(res);
         return r;
+    }
+
+    // The reads of a batch go out in pipeline mode, each followed by a sync
+    // of its own: every read is then its own implicit transaction, and a
+    // failing read does not cancel the others. A read that fails before
+    // it is sent (prepare, binds, date texts) keeps its code; the answers
+    // are all read back before this returns, so the session leaves pipeline
+    // mode at once.
+    void sendReads(PendingRead* const* reads, std::size_t n) override {
+        // Inside a write's transaction the reads go one by one, so that a
+        // failing read is handled as the transaction requires.
+        if (!pipeline_ || n < 1 || inTransaction_ || PQpipelineStatus(conn_) != PQ_PIPELINE_OFF) return;
+        struct Job {
+            PendingRead* read;
+            Prepared* p;
+            std::vector<std::string> text;
+            std::vector<const char*> values;
+        };
+        std::vector<Job> jobs;
+        jobs.reserve(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            PendingRead& rd = *reads[i];
+            Job j{&rd, nullptr, {}, {}};
+            int32_t r = prepare(*rd.sql, rd.binds.data(), rd.binds.size(), j.p);
+            if (r == 0) r = params(*j.p, rd.binds.data(), rd.binds.size(), j.text, j.values);
+            if (r != 0) {
+                rd.sent = true;
+                rd.result = r;
+                rd.error = lastError;
+                continue;
+            }
+            jobs.push_back(std::move(j));
+        }
+        if (jobs.empty()) return;
+        if (PQenterPipelineMode(conn_) != 1) return;  // the reads run one by one at take
+        countRoundTrip();
+        std::size_t queued = 0;
+        for (Job& j : jobs) {
+            if (PQsendQueryPrepared(conn_, j.p->name.c_str(), j.p->nparams, j.values.data(), nullptr, nullptr,
+                                    0) != 1 ||
+                PQpipelineSync(conn_) != 1)
+                break;
+            ++queued;
+        }
+        for (std::size_t k = 0; k < jobs.size(); ++k) {
+            PendingRead& rd = *jobs[k].read;
+            rd.sent = true;
+            if (k >= queued || PQstatus(conn_) != CONNECTION_OK) {
+                rd.result = resultCode(nullptr, PGRES_TUPLES_OK);
+                rd.error = lastError;
+                continue;
+            }
+            PGresult* res = PQgetResult(conn_);
+            rd.result = resultCode(res, PGRES_TUPLES_OK);
+            if (rd.result == 0) {
+                rd.answer = std::shared_ptr<void>(res, [](void* q) { PQclear(static_cast<PGresult*>(q)); });
+            } else {
+                rd.error = lastError;
+                PQclear(res);
+            }
+            // The end of the statement's results, then its sync.
+            if (res) {
+                bool synced = false;
+                while (PQstatus(conn_) == CONNECTION_OK) {
+                    PGresult* more = PQgetResult(conn_);
+                    if (!more) break;
+                    synced = PQresultStatus(more) == PGRES_PIPELINE_SYNC;
+                    PQclear(more);
+                    if (synced) break;
+                }
+                if (!synced && PQstatus(conn_) == CONNECTION_OK)
+                    if (PGresult* sync = PQgetResult(conn_)) PQclear(sync);
+            }
+        }
+        PQexitPipelineMode(conn_);
+    }
+
+    int32_t takeRead(PendingRead& rd) override {
+        if (!rd.sent) return Session::takeRead(rd);
+        if (!rd.answer) {
+            lastError = rd.error;
+            return rd.result;
+        }
+        // The outputs are checked as a read sent alone checks them first.
+        int32_t r = checkInto(entry(sqlSlot(*rd.sql)), rd.outs.data(), rd.outs.size());
+        if (r != 0) return r;
+        return singleRow(static_cast<PGresult*>(rd.answer.get()), rd.outs.data(), rd.outs.size());
     }
 
     int32_t execute(const Sql& sql, const Bind* binds, std::size_t nb) override {
@@ -242,6 +328,7 @@ public:
         readSavepoint_ = false;
         if (!inTransaction_) return rc::kOk;
         inTransaction_ = false;
+        countRoundTrip();
         PGresult* r = PQexec(conn_, "COMMIT");
         int32_t code = resultCode(r, PGRES_COMMAND_OK);
         // A transaction that a failed statement had aborted ends with
@@ -250,6 +337,7 @@ public:
             code = fail(rc::kInternal, "the transaction was rolled back at its commit");
         PQclear(r);
         if (code != 0 && PQtransactionStatus(conn_) != PQTRANS_IDLE && PQstatus(conn_) == CONNECTION_OK) {
+            countRoundTrip();
             PGresult* rb = PQexec(conn_, "ROLLBACK");
             PQclear(rb);
         }
@@ -271,6 +359,7 @@ public:
     int32_t lock(const std::string& name, int waitSeconds) override {
         const char* vals[] = {name.c_str()};
         if (waitSeconds <= 0) {
+            countRoundTrip();
             PGresult* r = PQexecParams(conn_, "select pg_try_advisory_lock(hashtext(current_schema()), hashtext($1))",
                                        1, nullptr, vals, nullptr, nullptr, 0);
             int32_t code = resultCode(r, PGRES_TUPLES_OK);
@@ -282,6 +371,7 @@ public:
         std::string timeout = "SET lock_timeout = '" + std::to_string(waitSeconds) + "s'";
         int32_t code = simple(timeout.c_str());
         if (code != 0) return code;
+        countRoundTrip();
         PGresult* r = PQexecParams(conn_, "select pg_advisory_lock(hashtext(current_schema()), hashtext($1))", 1,
                                    nullptr, vals, nullptr, nullptr, 0);
         code = resultCode(r, PGRES_TUPLES_OK);
@@ -292,6 +382,7 @@ public:
 
     int32_t unlock(const std::string& name) override {
         const char* vals[] = {name.c_str()};
+        countRoundTrip();
         PGresult* r = PQexecParams(conn_, "select pg_advisory_unlock(hashtext(current_schema()), hashtext($1))", 1,
                                    nullptr, vals, nullptr, nullptr, 0);
         int32_t code = resultCode(r, PGRES_TUPLES_OK);
@@ -392,6 +483,7 @@ private:
     }
 
     int32_t simple(const char* text) {
+        countRoundTrip();
         PGresult* r = PQexec(conn_, text);
         int32_t code = resultCode(r, PGRES_COMMAND_OK);
         PQclear(r);
@@ -421,6 +513,7 @@ private:
                 binds[i].v.type == HostType::Int32 ? kInt4 : binds[i].v.type == HostType::Double ? kFloat8 : kText;
         }
         p.name = "dv" + std::to_string(sqlSlot(sql));
+        countRoundTrip();
         PGresult* r = PQprepare(conn_, p.name.c_str(), p.text.c_str(), p.nparams, types.data());
         int32_t code = resultCode(r, PGRES_COMMAND_OK);
         PQclear(r);
@@ -450,9 +543,45 @@ private:
         return r;
     }
 
+    int32_t checkInto(const Prepared& p, const HostVar* outs, std::size_t no) {
+        if (p.kind != SqlKind::SelectInto) return fail(rc::kSyntax, "not a select with INTO");
+        if (p.into.size() != no) return fail(rc::kSelectListMismatch, "output list does not match INTO list");
+        for (std::size_t i = 0; i < no; ++i)
+            if (p.into[i].indicator != outs[i].ind)
+                return fail(rc::kSelectListMismatch, "indicator of output " + std::to_string(i) + " does not match");
+        return rc::kOk;
+    }
+
+    int32_t singleRow(PGresult* res, const HostVar* outs, std::size_t no) {
+        int rows = PQntuples(res);
+        if (rows == 0) return rc::kNotFound;
+        if (rows > 1) return fail(rc::kTooManyRows, "single-row select found more rows");
+        return fetchRow(res, 0, outs, no);
+    }
+
     int32_t run(const Prepared& p, const Bind* binds, std::size_t nb, PGresult*& res) {
-        std::vector<std::string> text(static_cast<std::size_t>(p.nparams));
-        std::vector<const char*> values(static_cast<std::size_t>(p.nparams), nullptr);
+        std::vector<std::string> text;
+        std::vector<const char*> values;
+        int32_t code = params(p, binds, nb, text, values);
+        if (code != 0) return code;
+        countRoundTrip();
+        res = PQexecPrepared(conn_, p.name.c_str(), p.nparams, values.data(), nullptr, nullptr, 0);
+        ExecStatusType want = (p.kind == SqlKind::Select || p.kind == SqlKind::SelectInto) ? PGRES_TUPLES_OK
+                                                                                          : PGRES_COMMAND_OK;
+        code = resultCode(res, want);
+        if (code != 0) {
+            PQclear(res);
+            res = nullptr;
+        }
+        return code;
+    }
+
+    // The parameter texts of a statement's inputs, checked as the server
+    // would not check them.
+    int32_t params(const Prepared& p, const Bind* binds, std::size_t nb, std::vector<std::string>& text,
+                   std::vector<const char*>& values) {
+        text.assign(static_cast<std::size_t>(p.nparams), std::string());
+        values.assign(static_cast<std::size_t>(p.nparams), nullptr);
         uint64_t bound = 0;
         for (std::size_t i = 0; i < nb; ++i) {
             const Bind& b = binds[i];
@@ -487,15 +616,7 @@ private:
             int32_t err = 0;
             if (!jd::parse(v, format, err)) return fail(err, "date text does not match its format");
         }
-        res = PQexecPrepared(conn_, p.name.c_str(), p.nparams, values.data(), nullptr, nullptr, 0);
-        ExecStatusType want = (p.kind == SqlKind::Select || p.kind == SqlKind::SelectInto) ? PGRES_TUPLES_OK
-                                                                                          : PGRES_COMMAND_OK;
-        int32_t code = resultCode(res, want);
-        if (code != 0) {
-            PQclear(res);
-            res = nullptr;
-        }
-        return code;
+        return rc::kOk;
     }
 
     int32_t fetchRow(PGresult* res, int row, const HostVar* outs, std::size_t no) {
@@ -549,6 +670,7 @@ private:
     }
 
     PGconn* conn_;
+    bool pipeline_;  // batches go out together (else one statement at a time)
     bool inTransaction_ = false;
     bool readSavepoint_ = false;  // Dv_Lesen_Sp stands after the last write
     std::deque<Prepared> cache_;  // open cursors point into it: it must not move
@@ -572,7 +694,11 @@ std::unique_ptr<Session> openPostgresSession(const std::string& user, const std:
     }
     PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);
     result = rc::kOk;
-    return std::make_unique<PostgresSession>(c);
+    // DORVELIAN_PIPELINE=off sends every statement on its own, as the plain
+    // path to compare the batched one with.
+    const char* mode = std::getenv("DORVELIAN_PIPELINE");
+    bool pipeline = !(mode && std::strcmp(mode, "off") == 0);
+    return std::make_unique<PostgresSession>(c, pipeline);
 }
 
 }  // namespace db

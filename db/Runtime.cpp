@@ -14,6 +14,11 @@ std::unique_ptr<Session> g_session;
 uint64_t g_nextSessionId = 1;
 uint64_t g_statements = 0;
 uint64_t g_fetches = 0;
+uint64_t g_roundTrips = 0;
+// Counts the session's writes, commits and unit boundaries: an answer read
+// ahead in an earlier generation is never taken.
+uint64_t g_generation = 0;
+ReadAhead* g_ahead = nullptr;  // the innermost living ReadAhead
 std::string g_lastError;
 std::atomic<int> g_nextSlot{0};
 
@@ -70,6 +75,7 @@ int32_t connect(const std::string& logonText) {
 
 int32_t executeImmediate(const std::string& text) {
     ++g_statements;
+    ++g_generation;
     if (!g_session) return rc::kNotLoggedOn;
     if (text.size() >= kSchemaSwitch.size() &&
         equalsNoCase(std::string_view(text).substr(0, kSchemaSwitch.size()), kSchemaSwitch)) {
@@ -93,12 +99,24 @@ int32_t onSession(F&& f) {
 }  // namespace
 
 int32_t selectInto(const Sql& sql, Binds binds, Outs outs) {
+    if (g_ahead && g_session) {
+        if (PendingRead* r = g_ahead->find(sql, binds.begin(), binds.size())) {
+            ++g_statements;
+            r->taken = true;
+            r->outs.assign(outs.begin(), outs.end());
+            int32_t rc = g_session->takeRead(*r);
+            r->answer.reset();
+            if (rc != 0 && rc != rc::kNotFound) g_lastError = g_session->lastError;
+            return rc;
+        }
+    }
     return onSession([&](Session& s) {
         return s.selectInto(sql, binds.begin(), binds.size(), outs.begin(), outs.size());
     });
 }
 
 int32_t execute(const Sql& sql, Binds binds) {
+    ++g_generation;
     return onSession([&](Session& s) { return s.execute(sql, binds.begin(), binds.size()); });
 }
 
@@ -116,6 +134,7 @@ int32_t Session::guardedWrite(const Sql& savepoint, const Sql& write, const Sql&
 }
 
 int32_t guardedWrite(const Sql& savepoint, const Sql& write, const Sql& rollback, Binds binds) {
+    ++g_generation;
     if (!g_session) {
         ++g_statements;
         return rc::kNotLoggedOn;
@@ -133,16 +152,19 @@ void beginUnit() {
 }
 
 int32_t commitUnit() {
+    ++g_generation;
     return onSession([](Session& s) { return s.commitUnit(); });
 }
 
 int32_t rollbackUnit() {
+    ++g_generation;
     return onSession([](Session& s) { return s.rollbackUnit(); });
 }
 
 bool inUnit() { return g_session && g_session->inUnit; }
 
 int32_t commit() {
+    ++g_generation;
     return onSession([](Session& s) {
         s.inUnit = false;
         return s.commit();
@@ -174,8 +196,134 @@ int32_t Cursor::close() {
     return g_session->cursorClose(*this);
 }
 
+ReadBatch::ReadBatch() = default;
+ReadBatch::~ReadBatch() = default;
+
+void ReadBatch::add(const Sql& sql, Binds binds, Outs outs) {
+    PendingRead r;
+    r.sql = &sql;
+    r.binds.assign(binds.begin(), binds.end());
+    r.outs.assign(outs.begin(), outs.end());
+    reads_.push_back(std::move(r));
+}
+
+int32_t ReadBatch::take() {
+    if (next_ >= reads_.size()) return rc::kInternal;
+    // Counted as taken, so that the statement count does not depend on
+    // whether the backend sends a batch together.
+    ++g_statements;
+    if (!g_session) return rc::kNotLoggedOn;
+    if (!sent_) {
+        sent_ = true;
+        std::vector<PendingRead*> all;
+        for (ReadAhead* a = g_ahead; a; a = a->outer_) a->handOver(all);
+        for (std::size_t i = next_; i < reads_.size(); ++i) all.push_back(&reads_[i]);
+        g_session->sendReads(all.data(), all.size());
+    }
+    int32_t r = g_session->takeRead(reads_[next_]);
+    reads_[next_].answer.reset();
+    ++next_;
+    if (r != 0 && r != rc::kNotFound) g_lastError = g_session->lastError;
+    return r;
+}
+
+std::string readKey(const Sql& sql, const Bind* binds, std::size_t nb) {
+    std::string key = std::to_string(sqlSlot(sql));
+    for (std::size_t i = 0; i < nb; ++i) {
+        const HostVar& v = binds[i].v;
+        key += '|';
+        key += std::to_string(binds[i].n);
+        key += static_cast<char>('0' + static_cast<int>(v.type));
+        switch (v.type) {
+            case HostType::Int32: key.append(static_cast<const char*>(v.ptr), sizeof(int32_t)); break;
+            case HostType::Double: key.append(static_cast<const char*>(v.ptr), sizeof(double)); break;
+            case HostType::Text: {
+                const char* t = static_cast<const char*>(v.ptr);
+                key.append(t, strnlen(t, v.cap ? v.cap - 1 : 0));
+                key += '\0';
+                break;
+            }
+        }
+    }
+    return key;
+}
+
+ReadAhead::ReadAhead() : outer_(g_ahead) { g_ahead = this; }
+
+ReadAhead::~ReadAhead() {
+    // Scopes end in reverse order of their beginning.
+    if (g_ahead == this) g_ahead = outer_;
+}
+
+void ReadAhead::add(const Sql& sql, Binds binds) {
+    PendingRead r;
+    r.sql = &sql;
+    r.key = readKey(sql, binds.begin(), binds.size());
+    // Already held, to be sent or answered and still good: not twice.
+    for (ReadAhead* a = this; a; a = a->outer_)
+        for (std::size_t i = 0; i < a->reads_.size(); ++i) {
+            const PendingRead& o = a->reads_[i];
+            const bool unsent = i >= a->sent_;
+            const bool answered = o.sent && o.generation == g_generation;
+            if (!o.taken && o.key == r.key && (unsent || answered)) return;
+        }
+    // The input values move into the read's own storage.
+    std::size_t size = 0;
+    for (const Bind& b : binds)
+        size += b.v.type == HostType::Text ? b.v.cap : b.v.type == HostType::Int32 ? sizeof(int32_t) : sizeof(double);
+    r.store.reset(new char[size ? size : 1]);
+    std::size_t at = 0;
+    for (const Bind& b : binds) {
+        Bind copy = b;
+        std::size_t len = b.v.type == HostType::Text ? b.v.cap : b.v.type == HostType::Int32 ? sizeof(int32_t) : sizeof(double);
+        if (b.v.type == HostType::Text) {
+            const char* t = static_cast<const char*>(b.v.ptr);
+            std::size_t n = b.v.cap ? strnlen(t, b.v.cap - 1) : 0;
+            std::memcpy(r.store.get() + at, t, n);
+            r.store[at + n] = '\0';
+        } else {
+            std::memcpy(r.store.get() + at, b.v.ptr, len);
+        }
+        copy.v.ptr = r.store.get() + at;
+        at += len;
+        r.binds.push_back(copy);
+    }
+    reads_.push_back(std::move(r));
+}
+
+void ReadAhead::handOver(std::vector<PendingRead*>& out) {
+    for (; sent_ < reads_.size(); ++sent_) {
+        reads_[sent_].generation = g_generation;
+        out.push_back(&reads_[sent_]);
+    }
+}
+
+void ReadAhead::send() {
+    if (!g_session) return;
+    std::vector<PendingRead*> all;
+    for (ReadAhead* a = this; a; a = a->outer_) a->handOver(all);
+    if (!all.empty()) g_session->sendReads(all.data(), all.size());
+}
+
+PendingRead* ReadAhead::find(const Sql& sql, const Bind* binds, std::size_t nb) {
+    std::string key;
+    for (ReadAhead* a = this; a; a = a->outer_) {
+        for (std::size_t i = 0; i < a->sent_; ++i) {
+            PendingRead& r = a->reads_[i];
+            if (r.taken || !r.sent || r.generation != g_generation || r.sql != &sql) continue;
+            if (key.empty()) key = readKey(sql, binds, nb);
+            if (r.key == key) return &r;
+        }
+    }
+    return nullptr;
+}
+
+ReadAhead* readAhead() { return g_ahead; }
+
 uint64_t statementCount() { return g_statements; }
 uint64_t fetchCount() { return g_fetches; }
+uint64_t roundTripCount() { return g_roundTrips; }
+void countRoundTrip() { ++g_roundTrips; }
 const std::string& lastErrorText() { return g_lastError; }
 std::vector<std::string> preparedTexts() { return g_session ? g_session->preparedTexts() : std::vector<std::string>{}; }
 void disconnect() { g_session.reset(); }

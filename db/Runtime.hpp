@@ -153,10 +153,82 @@ int32_t commit();
 int32_t lock(const std::string& name, int waitSeconds);
 int32_t unlock(const std::string& name);
 
+struct PendingRead;
+
+// A batch of single-row reads that do not depend on each other. The reads
+// are added with their inputs and outputs; take() then delivers them one at a
+// time in the order they were added, each with its own result code, as if it
+// ran alone at that moment: 0 with the outputs written, 1403 or a negative
+// code with the outputs as they were (or holding part of a row, as with
+// selectInto). The server backend sends every read of the batch at the
+// first take, in one exchange together with the reads of the living
+// ReadAheads not sent yet, and keeps the answers; the embedded backend
+// runs each read when it is taken. A caller may stop taking at any point,
+// for instance at the first failure: a read not taken changes nothing, and
+// no output of it is written.
+//
+// The input values and the output variables must stay in place until the
+// batch is taken or destroyed; the statement texts are static as always.
+class ReadBatch {
+public:
+    ReadBatch();
+    ReadBatch(const ReadBatch&) = delete;
+    ReadBatch& operator=(const ReadBatch&) = delete;
+    ~ReadBatch();
+    void add(const Sql& sql, Binds binds, Outs outs);
+    // The result of the next read; rc::kInternal when none is left.
+    int32_t take();
+private:
+    std::vector<PendingRead> reads_;
+    std::size_t next_ = 0;
+    bool sent_ = false;
+};
+
+// Reads ahead: single-row reads that the caller is about to run, in an order
+// that their own code decides, sent together now. While the ReadAhead lives,
+// a selectInto with the same text and the same input values takes the
+// answer kept for it (once) instead of asking the server; a read that was
+// not sent ahead runs as always. Every write, commit and unit boundary of the
+// session drops the answers not yet taken, so that a read never misses the
+// session's own writes; what it can miss is a change that another session
+// commits in the few moments between the sending and the read. The inputs
+// are copied at add(); a read that a living ReadAhead already holds is not
+// added twice. The first take of a ReadBatch sends the reads added and not
+// yet sent along with its own. The embedded backend sends nothing ahead.
+// ReadAheads nest (the inner one lives inside the outer one's scope).
+class ReadAhead {
+public:
+    ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+    ~ReadAhead();
+    void add(const Sql& sql, Binds binds);
+    // Sends what was added since the last send, in one exchange.
+    void send();
+    // The kept answer of a read with this text and these inputs, if any.
+    PendingRead* find(const Sql& sql, const Bind* binds, std::size_t nb);
+    // Hands the reads added and not yet sent to a batch that sends them with
+    // its own (ReadBatch), and counts them as sent.
+    void handOver(std::vector<PendingRead*>& out);
+private:
+    friend class ReadBatch;
+    std::vector<PendingRead> reads_;
+    std::size_t sent_ = 0;
+    ReadAhead* outer_;
+};
+
+// The innermost living ReadAhead, or nullptr: a table unit adds the reads
+// that depend on a row it has just read to it.
+ReadAhead* readAhead();
+
 // Statement executions since the session began (opens, single-row reads,
 // writes, savepoints, commits) and rows fetched from cursors.
 uint64_t statementCount();
 uint64_t fetchCount();
+// Exchanges with a database server that the program waited for: a statement
+// sent on its own is one, a batch of statements sent together is one. The
+// embedded backend has none.
+uint64_t roundTripCount();
 // The engine's own text of the last error, for diagnostics outside the run log.
 const std::string& lastErrorText();
 // The statement texts the session has prepared, in the backend's dialect.

@@ -11,6 +11,27 @@
 
 namespace db {
 
+// One read of a ReadBatch: its statement, a copy of its input and output
+// descriptors, and, once the batch was sent, the backend's answer.
+struct PendingRead {
+    const Sql* sql = nullptr;
+    std::vector<Bind> binds;
+    std::vector<HostVar> outs;
+    bool sent = false;             // the backend holds an answer for it
+    int32_t result = 0;            // the answer's result code
+    std::string error;             // the engine's text for a result below 0
+    std::shared_ptr<void> answer;  // the backend's rows
+    // Reads ahead: the inputs copied into storage of the read's own, the
+    // key that finds the read again, and the write generation it was sent in.
+    std::unique_ptr<char[]> store;
+    std::string key;
+    uint64_t generation = 0;
+    bool taken = false;
+};
+
+// The key of a read: its statement's slot and its input values.
+std::string readKey(const Sql& sql, const Bind* binds, std::size_t nb);
+
 class Session {
 public:
     virtual ~Session() = default;
@@ -53,6 +74,19 @@ public:
     virtual int32_t lock(const std::string& name, int waitSeconds) = 0;
     virtual int32_t unlock(const std::string& name) = 0;
 
+    // A batch of independent single-row reads (db::ReadBatch). sendReads runs
+    // at the first take: a backend that can send them together does so and
+    // marks each read sent with its answer; the others leave them unsent.
+    // takeRead delivers one read: from its answer when sent, else by running
+    // it now as selectInto would.
+    virtual void sendReads(PendingRead* const* reads, std::size_t n) {
+        (void)reads;
+        (void)n;
+    }
+    virtual int32_t takeRead(PendingRead& r) {
+        return selectInto(*r.sql, r.binds.data(), r.binds.size(), r.outs.data(), r.outs.size());
+    }
+
     // The statement texts prepared in this session, as the engine runs them.
     virtual std::vector<std::string> preparedTexts() const = 0;
 
@@ -66,6 +100,10 @@ std::unique_ptr<Session> openSqliteSession(const std::string& user, const std::s
                                            const std::string& dir, int32_t& rc);
 std::unique_ptr<Session> openPostgresSession(const std::string& user, const std::string& password,
                                              const std::string& uri, int32_t& rc);
+
+// A backend calls this once per exchange with a server that it waits for:
+// one statement sent and its answer read, or one batch sent together.
+void countRoundTrip();
 
 // The slot of a statement text: a small number, the same for the whole process.
 int sqlSlot(const Sql& sql);

@@ -5,6 +5,7 @@
 #include "db/Bdk.hpp"
 #include "db/Bdp.hpp"
 #include "db/Bsm.hpp"
+#include "db/Runtime.hpp"
 #include "optim/BsmFkt.hpp"
 #include "run/Log.hpp"
 
@@ -46,6 +47,11 @@ int Update_BsmSatz(Dvm725Bsm& bsm) {
     z.Asw = bsm.BsmAsw;
     z.Szv = bsm.BsmSzv;
     z.Szb = bsm.BsmSzb;
+
+    // The proposal counts depend only on the row's key: they go out with
+    // the slot's counts, and are taken only where they are used.
+    db::ReadAhead vorab;
+    if (!OhneAbweichung(bsm.BsmAsw)) Count_OptVorschlaege_Vorab(vorab, bsm);
 
     // Counts not obtained would read as an empty slot; the row keeps its
     // earlier figures in the database instead.

@@ -5,6 +5,8 @@
 #include "db/Bdk.hpp"
 #include "db/Bdp.hpp"
 #include "db/Bsm.hpp"
+#include "db/Plg.hpp"
+#include "db/Runtime.hpp"
 #include "rules/Eignung.hpp"
 #include "rules/PnrSatz.hpp"
 #include "run/Log.hpp"
@@ -69,6 +71,18 @@ int Erstelle_Umbesetzungsvorschlag(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm
     Dvm735Bdk bdk;
     Bdk_Vorschlag_Fuellen(bdk, pnr, bss, bdp);
     bdk.BdkKey = key;
+
+    // Three single-row reads on the way depend only on the person, the slot
+    // and the plan group: the day's working time, the rule switches and the
+    // count of open proposals. They go out together now and are taken where
+    // the checks and the count below run them.
+    db::ReadAhead vorab;
+    TagArbZt_Brutto_Vorab(vorab, pnr);
+    Dvm701Plg regeln;
+    regeln.PlgPlg = bss.BssPlg;
+    Plg_PKey_Read_Vorab(vorab, regeln, kRegelEbene);
+    Bdk_isPnrVerplant_Vorab(vorab, bdp);
+    vorab.send();
 
     // The checks only leave a reason code; neither result prevents the proposal.
     int klasse = 0;

@@ -5,6 +5,7 @@
 
 #include "db/Bsm.hpp"
 #include "db/Person.hpp"
+#include "db/Runtime.hpp"
 #include "rules/PnrSatz.hpp"
 #include "run/Log.hpp"
 
@@ -20,6 +21,18 @@ int Fill_PnrBss(PnrSatz& p, Dvm720Bss& bss, Dvm725Bsm unt) {
     bss.BssTtp = unt.BsmTtp;
     bss.BssVon = unt.BsmSzv;
     bss.BssAsw = unt.BsmAsw;
+    p.Datum = unt.BsmBdt;
+    p.Plg = unt.BsmPlg;
+
+    // The target row, the assignment and the working-time entry with its
+    // calendar day depend only on the keys above: they go out together, and
+    // the reads below, in their own order, take the answers.
+    db::ReadAhead vorab;
+    Bss_PKeyRead_Vorab(vorab, bss);
+    Komplett_PnrSatz_Vorab(vorab, p);
+    Ztg_AbzTag_Read_Vorab(vorab, p);
+    vorab.send();
+
     int32_t rc = Bss_PKeyRead(bss);
     if (rc != 0) {
         Log_Printf(
@@ -28,9 +41,6 @@ int Fill_PnrBss(PnrSatz& p, Dvm720Bss& bss, Dvm725Bsm unt) {
             (long)rc, bss.BssPlg.c_str(), bss.BssEso.c_str(), bss.BssEsa.c_str(),
             (long)bss.BssVon, bss.BssTtp.c_str());
     }
-
-    p.Datum = unt.BsmBdt;
-    p.Plg = unt.BsmPlg;
 
     rc = Komplett_PnrSatz(p);
     if (rc != 0) {

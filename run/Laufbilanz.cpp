@@ -46,6 +46,9 @@ bool Laufbilanz_Schreiben(const char* pfad) {
     for (const auto& [nr, n] : g_bilanz.fehlersaetze) fehlersaetze += n;
     std::fprintf(f, "statements %llu\nfetches %llu\n", static_cast<unsigned long long>(db::statementCount()),
                  static_cast<unsigned long long>(db::fetchCount()));
+    // Exchanges with a database server that the run waited for (a batch sent
+    // together is one; none on the embedded database).
+    std::fprintf(f, "roundtrips %llu\n", static_cast<unsigned long long>(db::roundTripCount()));
     std::fprintf(f, "plangroups %llu\nproposals %llu\nerror_rows %llu\n",
                  static_cast<unsigned long long>(g_bilanz.plangruppen),
                  static_cast<unsigned long long>(g_bilanz.vorschlaege),
