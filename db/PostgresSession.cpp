@@ -37,6 +37,10 @@ constexpr Oid kInt4 = 23;
 constexpr Oid kFloat8 = 701;
 constexpr Oid kText = 25;
 
+// The savepoint of a read inside a transaction, and the way back to it.
+constexpr char kReadSavepoint[] = "SAVEPOINT Dv_Lesen_Sp";
+constexpr char kReadRollback[] = "ROLLBACK TO SAVEPOINT Dv_Lesen_Sp";
+
 int32_t mapSqlState(const char* state) {
     if (!state) return rc::kConnectionLost;
     std::string s(state);
@@ -134,6 +138,15 @@ std::string translate(const ParsedSql& parsed) {
     return text;
 }
 
+// One read of a batch on its way to the server: its prepared text and its
+// parameter texts.
+struct Job {
+    PendingRead* read;
+    Prepared* p;
+    std::vector<std::string> text;
+    std::vector<const char*> values;
+};
+
 class PostgresSession final : public Session {
 public:
     PostgresSession(PGconn* c, bool pipeline) : conn_(c), pipeline_(pipeline) {}
@@ -189,15 +202,12 @@ public:
     // are all read back before this returns, so the session leaves pipeline
     // mode at once.
     void sendReads(PendingRead* const* reads, std::size_t n) override {
-        // Inside a write's transaction the reads go one by one, so that a
-        // failing read is handled as the transaction requires.
-        if (!pipeline_ || n < 1 || inTransaction_ || PQpipelineStatus(conn_) != PQ_PIPELINE_OFF) return;
-        struct Job {
-            PendingRead* read;
-            Prepared* p;
-            std::vector<std::string> text;
-            std::vector<const char*> values;
-        };
+        if (!pipeline_ || n < 1 || PQpipelineStatus(conn_) != PQ_PIPELINE_OFF) return;
+        // Inside a transaction a failing prepare would abort it: there, texts
+        // not prepared yet go one by one (once per session).
+        if (inTransaction_)
+            for (std::size_t i = 0; i < n; ++i)
+                if (!entry(sqlSlot(*reads[i]->sql)).ready) return;
         std::vector<Job> jobs;
         jobs.reserve(n);
         for (std::size_t i = 0; i < n; ++i) {
@@ -214,6 +224,10 @@ public:
             jobs.push_back(std::move(j));
         }
         if (jobs.empty()) return;
+        if (inTransaction_) {
+            sendInTransaction(jobs);
+            return;
+        }
         if (PQenterPipelineMode(conn_) != 1) return;  // the reads run one by one at take
         countRoundTrip();
         std::size_t queued = 0;
@@ -255,6 +269,150 @@ public:
             }
         }
         PQexitPipelineMode(conn_);
+    }
+
+    // In a transaction a read sent alone runs under the savepoint of a read
+    // and rolls back to it when it fails (guardedRead). The reads of a batch
+    // run under that savepoint together, in one pipeline with one sync: when
+    // every read succeeds that is one exchange; when one fails, the server
+    // skips the rest, the session rolls back to the savepoint and sends the
+    // rest again.
+    void sendInTransaction(std::vector<Job>& jobs) {
+        std::size_t from = 0;
+        while (from < jobs.size()) {
+            if (PQenterPipelineMode(conn_) != 1) return;  // the rest run one by one at take
+            countRoundTrip();
+            bool queued = PQsendQueryParams(conn_, kReadSavepoint, 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+            for (std::size_t k = from; queued && k < jobs.size(); ++k)
+                queued = PQsendQueryPrepared(conn_, jobs[k].p->name.c_str(), jobs[k].p->nparams,
+                                             jobs[k].values.data(), nullptr, nullptr, 0) == 1;
+            queued = queued && PQpipelineSync(conn_) == 1;
+            if (!queued) {
+                const int32_t code = resultCode(nullptr, PGRES_COMMAND_OK);
+                for (std::size_t k = from; k < jobs.size(); ++k) {
+                    jobs[k].read->sent = true;
+                    jobs[k].read->result = code;
+                    jobs[k].read->error = lastError;
+                }
+                PQexitPipelineMode(conn_);
+                return;
+            }
+            const int32_t spCode = nextResult(PGRES_COMMAND_OK, nullptr);
+            const std::string spError = lastError;
+            if (spCode == 0) readSavepoint_ = true;
+            std::size_t failed = jobs.size();
+            for (std::size_t k = from; k < jobs.size(); ++k) {
+                PendingRead& rd = *jobs[k].read;
+                PGresult* res = nullptr;
+                const int32_t code = nextResult(PGRES_TUPLES_OK, &res);
+                if (spCode != 0) {  // as a read alone: the savepoint's code
+                    rd.sent = true;
+                    rd.result = spCode;
+                    rd.error = spError;
+                    continue;
+                }
+                if (failed < k) continue;  // skipped by the server: sent again
+                rd.sent = true;
+                rd.result = code;
+                if (code == 0) {
+                    rd.answer = std::shared_ptr<void>(res, [](void* q) { PQclear(static_cast<PGresult*>(q)); });
+                } else {
+                    rd.error = lastError;
+                    failed = k;
+                }
+            }
+            pipelineSync();
+            PQexitPipelineMode(conn_);
+            if (spCode != 0 || failed == jobs.size()) return;
+            const std::string kept = lastError;
+            simple(kReadRollback);
+            lastError = kept;
+            from = failed + 1;
+        }
+    }
+
+    // A write in one exchange: BEGIN (when no transaction is open), the
+    // write's savepoint, the write and, for an insert that commits at once,
+    // the commit go out together in pipeline mode. Only a failure costs
+    // more: the rollback to the savepoint (and the commit that ends the
+    // transaction outside a unit) follow as when sent one by one. An update
+    // or delete that commits at once is committed after its answer, since
+    // one that touches no row (1403) rolls back to its savepoint first. A
+    // write whose text is not prepared yet, or whose inputs fail before they
+    // are sent, goes the plain way.
+    int32_t guardedWrite(const Sql& savepoint, const Sql& write, const Sql& rollback, const Bind* binds,
+                         std::size_t nb, bool commitAfter) override {
+        Prepared& w = entry(sqlSlot(write));
+        readSavepoint_ = false;  // a rollback to it would undo this write
+        std::vector<std::string> text;
+        std::vector<const char*> values;
+        if (!pipeline_ || !w.ready || PQpipelineStatus(conn_) != PQ_PIPELINE_OFF ||
+            params(w, binds, nb, text, values) != 0)
+            return Session::guardedWrite(savepoint, write, rollback, binds, nb, commitAfter);
+        const std::string sp = savepointText(savepoint);
+        const bool begin = !inTransaction_;
+        const bool withCommit = commitAfter && w.kind == SqlKind::Insert;
+        if (PQenterPipelineMode(conn_) != 1)
+            return Session::guardedWrite(savepoint, write, rollback, binds, nb, commitAfter);
+        countRoundTrip();
+        const bool queued =
+            (!begin || PQsendQueryParams(conn_, "BEGIN", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1) &&
+            PQsendQueryParams(conn_, sp.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1 &&
+            PQsendQueryPrepared(conn_, w.name.c_str(), w.nparams, values.data(), nullptr, nullptr, 0) == 1 &&
+            (!withCommit || PQsendQueryParams(conn_, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1) &&
+            PQpipelineSync(conn_) == 1;
+        inTransaction_ = true;
+        int32_t result = rc::kConnectionLost;
+        int32_t commitResult = rc::kConnectionLost;
+        std::string commitTag;
+        std::string kept;
+        if (queued) {
+            if (begin) nextResult(PGRES_COMMAND_OK, nullptr);
+            nextResult(PGRES_COMMAND_OK, nullptr);  // the savepoint's result is not looked at
+            PGresult* res = nullptr;
+            result = nextResult(PGRES_COMMAND_OK, &res);
+            kept = lastError;
+            if (result == 0) {
+                if ((w.kind == SqlKind::Update || w.kind == SqlKind::Delete) && std::strcmp(PQcmdTuples(res), "0") == 0)
+                    result = rc::kNotFound;
+                PQclear(res);
+            }
+            if (withCommit) {
+                PGresult* c = nullptr;
+                commitResult = nextResult(PGRES_COMMAND_OK, &c);
+                if (c) {
+                    commitTag = PQcmdStatus(c);
+                    PQclear(c);
+                }
+            }
+            pipelineSync();
+        } else {
+            resultCode(nullptr, PGRES_COMMAND_OK);
+            kept = lastError;
+        }
+        PQexitPipelineMode(conn_);
+        if (result != 0) {
+            rollbackTo(rollback);
+            lastError = kept;
+            return result;
+        }
+        if (!commitAfter) return rc::kOk;
+        if (!withCommit) return commit();
+        // The commit went with the write: its answer is the write's, as a
+        // failed commit is a failed write.
+        if (commitResult == 0) {
+            inTransaction_ = false;
+            if (commitTag == "ROLLBACK")
+                return fail(rc::kInternal, "the transaction was rolled back at its commit");
+            return rc::kOk;
+        }
+        inTransaction_ = false;
+        if (PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) != PQTRANS_IDLE) {
+            countRoundTrip();
+            PGresult* rb = PQexec(conn_, "ROLLBACK");
+            PQclear(rb);
+        }
+        return commitResult;
     }
 
     int32_t takeRead(PendingRead& rd) override {
@@ -530,17 +688,53 @@ private:
     int32_t guardedRead(F&& read) {
         if (!inTransaction_) return read();
         if (!readSavepoint_) {
-            int32_t r = simple("SAVEPOINT Dv_Lesen_Sp");
+            int32_t r = simple(kReadSavepoint);
             if (r != 0) return r;
             readSavepoint_ = true;
         }
         int32_t r = read();
         if (r != 0 && r != rc::kNotFound) {
             std::string kept = lastError;
-            simple("ROLLBACK TO SAVEPOINT Dv_Lesen_Sp");
+            simple(kReadRollback);
             lastError = kept;
         }
         return r;
+    }
+
+    // The next statement's result in pipeline mode (kept in *keep when it
+    // is 0 and keep is given, else cleared), and the end of its results.
+    int32_t nextResult(ExecStatusType want, PGresult** keep) {
+        PGresult* r = PQgetResult(conn_);
+        int32_t code;
+        if (r && PQresultStatus(r) == PGRES_PIPELINE_ABORTED)
+            code = fail(rc::kInternal, "not run: an earlier statement of the batch failed");
+        else
+            code = resultCode(r, want);
+        if (keep && code == 0) *keep = r;
+        else PQclear(r);
+        if (r && PQstatus(conn_) == CONNECTION_OK)
+            if (PGresult* end = PQgetResult(conn_)) PQclear(end);
+        return code;
+    }
+
+    // The sync that ends a pipeline's statements.
+    void pipelineSync() {
+        if (PQstatus(conn_) != CONNECTION_OK) return;
+        if (PGresult* sync = PQgetResult(conn_)) PQclear(sync);
+    }
+
+    // The server's text of a savepoint statement of the program.
+    std::string savepointText(const Sql& sql) {
+        Prepared& p = entry(sqlSlot(sql));
+        if (p.text.empty()) {
+            ParsedSql parsed = parseSql(sql.text);
+            p.kind = parsed.kind;
+            p.text = renderSql(parsed, [](int n) { return "$" + std::to_string(n + 1); },
+                               [](const std::string& w) { return w; });
+            for (auto it = parsed.pieces.rbegin(); it != parsed.pieces.rend(); ++it)
+                if (it->type == SqlPiece::Word) { p.savepointName = it->text; break; }
+        }
+        return p.text;
     }
 
     int32_t checkInto(const Prepared& p, const HostVar* outs, std::size_t no) {

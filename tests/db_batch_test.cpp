@@ -126,38 +126,65 @@ TEST_P(ReadBatch, TheServerSendsABatchInOneExchangeAndThePlainPathOneByOne) {
     }
 }
 
-TEST_P(ReadBatch, AFailureInsideAWriteTransactionFailsTheReadsAfterItAsOneByOneWould) {
-    // Reads inside an open write transaction: on the server the failed read
-    // aborts the transaction for the reads after it, whether they come one
-    // by one or in one batch; the embedded database goes on reading.
+TEST_P(ReadBatch, AFailingReadInsideAUnitAnswersItsCodeAndKeepsTheUnitsWrites) {
+    // Reads inside a unit of work, after its first write: a read that fails
+    // on the server goes back to the savepoint of the read, the reads after
+    // it still answer, and the unit's write is committed with the unit;
+    // the same with the reads one by one.
     static const db::Sql sp("savepoint Bdp_Test_Sp");
     static const db::Sql rb("rollback  to Bdp_Test_Sp");
     static const db::Sql upd("update Dvm730Bdp  set BdpKos=:b0 where BdpPnr=:b1");
+    // Fails while the server runs it (a division by zero on the server; on
+    // SQLite the division gives NULL and the count 0).
+    static const db::Sql kDivide(
+        "select count(*)  into :b0  from Dvm730Bdp where BdpEso=:b1 and 1/(BdpSzv-480)>0");
     const FixText<6> eso("E1");
     const FixText<9> a("A");
     int32_t answers[2][3] = {};
+    uint64_t trips[2] = {};
     for (const bool plain : {false, true}) {
+        SCOPED_TRACE(plain ? "plain" : "batched");
         if (plain) setenv("DORVELIAN_PIPELINE", "off", 1);
-        TestDb eigene(backend());
+        TestDb db(backend());
         unsetenv("DORVELIAN_PIPELINE");
-        insertBdp(eigene, "A", 10);
-        ASSERT_EQ(db::execute(sp, {}), 0);  // opens a write's transaction
+        insertBdp(db, "A", 10);
         int32_t n1 = 0, n2 = 0, n3 = 0;
+        {
+            // The texts prepared outside the unit.
+            db::ReadBatch warm;
+            warm.add(kCountBdp, {db::in(1, eso)}, {db::i32(n1)});
+            warm.add(kDivide, {db::in(1, eso)}, {db::i32(n2)});
+            while (warm.take() != db::rc::kInternal) {
+            }
+        }
+        db::beginUnit();
+        const int32_t neu = 7;
+        ASSERT_EQ(db::guardedWrite(sp, upd, rb, {db::in(0, neu), db::in(1, a)}), 0);
+        n1 = n2 = n3 = -1;
+        const uint64_t before = db::roundTripCount();
         db::ReadBatch reads;
         reads.add(kCountBdp, {db::in(1, eso)}, {db::i32(n1)});
-        reads.add(kMissing, {db::in(1, eso)}, {db::i32(n2)});
+        reads.add(kDivide, {db::in(1, eso)}, {db::i32(n2)});
         reads.add(kCountBdp, {db::in(1, eso)}, {db::i32(n3)});
         for (int k = 0; k < 3; ++k) answers[plain][k] = reads.take();
-        // Its end (on the server a failed transaction ends as rolled back).
-        ASSERT_EQ(db::commit(), 0);
-        // Afterwards the session writes as always.
-        const int32_t neu = 7;
-        EXPECT_EQ(db::guardedWrite(sp, upd, rb, {db::in(0, neu), db::in(1, a)}), 0);
-        EXPECT_EQ(eigene.scalar("select BdpKos from Dvm730Bdp where BdpPnr='A'"), "7.0");
+        trips[plain] = db::roundTripCount() - before;
+        EXPECT_EQ(n1, 1);
+        EXPECT_EQ(n3, 1);
+        EXPECT_EQ(db.scalar("select BdpKos from Dvm730Bdp where BdpPnr='A'"), "10.0");
+        ASSERT_EQ(db::commitUnit(), 0);
+        EXPECT_EQ(db.scalar("select BdpKos from Dvm730Bdp where BdpPnr='A'"), "7.0");
     }
     EXPECT_EQ(answers[0][0], 0);
-    EXPECT_EQ(answers[0][1], db::rc::kNoTable);
+    EXPECT_EQ(answers[0][2], 0);
     for (int k = 0; k < 3; ++k) EXPECT_EQ(answers[0][k], answers[1][k]) << k;
+    if (GetParam() == testdb::Backend::Postgres) {
+        EXPECT_LT(answers[0][1], 0);
+        // Batched: the three reads under one savepoint, the rollback to it,
+        // the third again. One by one: the savepoint, a read each, and the
+        // rollback after the second.
+        EXPECT_EQ(trips[0], 3u);
+        EXPECT_EQ(trips[1], 5u);
+    }
 }
 
 TEST_P(RecountBatch, ACountFailingHalfWayLogsItsCodeAndLeavesTheMatrixRow) {
@@ -486,4 +513,71 @@ TEST(ServerBatch, ARunWithBatchesLeavesEveryRowAsARunOneStatementAtATime) {
     EXPECT_LT(trips[0] * 10, trips[1] * 8) << trips[0] << " batched, " << trips[1] << " one by one";
     PQfinish(admin);
     testdb::removeTree(root);
+}
+
+// Writes: on the server the BEGIN, savepoint, write and (for an insert that
+// commits at once) the commit go out together. A failing write answers its
+// own code and leaves no trace, the next write commits, a unit's writes wait
+// for its commit; the same codes and rows with every statement on its own.
+TEST_P(ReadBatch, AFailingWriteAnswersItsCodeAndTheWritesAfterItGoOnAsOneByOne) {
+    static const db::Sql sp("savepoint Bdp_Test_Sp");
+    static const db::Sql rb("rollback  to Bdp_Test_Sp");
+    static const db::Sql ins(
+        "insert into Dvm730Bdp (BdpPnr,BdpBdt,BdpEso,BdpEsa,BdpSzv,BdpPlg,BdpAsw,BdpAkt) values "
+        "(:b0,TO_DATE(:b1,'yyyymmdd'),'E1','A1',480,'P1',1,1)");
+    static const db::Sql upd("update Dvm730Bdp  set BdpKos=:b0 where BdpPnr=:b1");
+    const FixText<11> tag(kTag.c_str());
+    std::string seen[2];
+    uint64_t trips[2] = {};
+    for (const bool plain : {false, true}) {
+        SCOPED_TRACE(plain ? "plain" : "batched");
+        if (plain) setenv("DORVELIAN_PIPELINE", "off", 1);
+        TestDb db(backend());
+        unsetenv("DORVELIAN_PIPELINE");
+        db.refuse("before insert", "Dvm730Bdp", "new.BdpPnr = 'BAD'", true);
+        std::string& out = seen[plain];
+        auto write = [&](const char* pnr) {
+            const FixText<9> p(pnr);
+            return db::guardedWrite(sp, ins, rb, {db::in(0, p), db::in(1, tag)});
+        };
+        auto update = [&](const char* pnr, int32_t kos) {
+            const FixText<9> p(pnr);
+            return db::guardedWrite(sp, upd, rb, {db::in(0, kos), db::in(1, p)});
+        };
+        ASSERT_EQ(write("W0"), 0);  // prepares the texts
+        ASSERT_EQ(update("W0", 1), 0);
+        const uint64_t before = db::roundTripCount();
+        const int32_t bad = write("BAD");
+        EXPECT_LT(bad, 0);
+        EXPECT_EQ(write("W1"), 0);
+        EXPECT_EQ(update("NONE", 5), db::rc::kNotFound);
+        EXPECT_EQ(update("W1", 7), 0);
+        // Both committed at once: a second connection sees them, and nothing
+        // of the refused insert (not even its trigger's trace).
+        EXPECT_EQ(db.joined("select BdpPnr || ':' || cast(coalesce(BdpKos, 0) as integer) from Dvm730Bdp order by BdpPnr"),
+                  "W0:1,W1:7");
+        EXPECT_EQ(db.count("select count(*) from Spur"), 0);
+
+        // A unit: a failing write undoes only itself, nothing shows before
+        // the commit, everything the unit kept after it.
+        db::beginUnit();
+        EXPECT_EQ(write("U1"), 0);
+        EXPECT_EQ(write("BAD"), bad);
+        EXPECT_EQ(update("U1", 3), 0);
+        EXPECT_EQ(db.count("select count(*) from Dvm730Bdp where BdpPnr = 'U1'"), 0);
+        EXPECT_EQ(db::commitUnit(), 0);
+        EXPECT_EQ(db.joined("select BdpPnr || ':' || cast(coalesce(BdpKos, 0) as integer) from Dvm730Bdp order by BdpPnr"),
+                  "U1:3,W0:1,W1:7");
+        trips[plain] = db::roundTripCount() - before;
+        out = std::to_string(bad);
+    }
+    EXPECT_EQ(seen[0], seen[1]);
+    if (GetParam() == testdb::Backend::Postgres) {
+        // Batched: the refused insert 3 (its rollback and the commit follow),
+        // the insert 1, the update of no row 3, the update 2 (its commit
+        // follows), in the unit 1 + 2 (the rollback follows) + 1, and the
+        // unit's commit 1. One by one: 5, 4, 5, 4, 3 + 3 + 2, 1.
+        EXPECT_EQ(trips[0], 14u);
+        EXPECT_EQ(trips[1], 27u);
+    }
 }
