@@ -5,6 +5,7 @@
 #include "db/Bdp.hpp"
 #include "db/Runtime.hpp"
 #include "optim/Nachzaehlung.hpp"
+#include "optim/Suchbericht.hpp"
 #include "optim/Vorschlag.hpp"
 #include "rules/Fill_PnrBss.hpp"
 #include "rules/PnrSatz.hpp"
@@ -29,8 +30,10 @@ bool Vorschlag_Mit_Nachzaehlung(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730
         db::rollbackUnit();  // nothing was written, or the insert undid itself
         return false;
     }
-    Update_BsmSatz(unt);
-    Update_BsmSatz(ueb);
+    // The scan's memory of the day takes the two rows as they now stand.
+    Suchbericht& bericht = Letzte_Suche();
+    bericht.untOk = Update_BsmSatz(unt);
+    bericht.uebOk = Update_BsmSatz(ueb);
     const int32_t rc = db::commitUnit();
     if (rc != 0) {
         Log_Printf("-Fehler: Prf_UebBsz_Pers()->Sql_Commit() RC: %ld! PLG: %s PNR: %s ESO: %s ESA: %s DAT: %s "
@@ -40,6 +43,9 @@ bool Vorschlag_Mit_Nachzaehlung(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730
         return false;
     }
     Laufbilanz_Vorschlag();  // counted once it is lasting
+    bericht.unt = unt;
+    bericht.ueb = ueb;
+    bericht.nachgezaehlt = true;
     return true;
 }
 }  // namespace

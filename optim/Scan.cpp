@@ -1,16 +1,23 @@
 #include "optim/Scan.hpp"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <set>
+#include <string>
 
 #include "db/Bsm.hpp"
 #include "db/Runtime.hpp"
+#include "optim/Suchbericht.hpp"
 #include "optim/Suche.hpp"
+#include "optim/UntListe.hpp"
 #include "rules/Datum.hpp"
 #include "run/Laufkontext.hpp"
 #include "run/Log.hpp"
 
 namespace {
+
+bool g_einfach = false;
 
 // The scope of a scan's understaffed rows; unused parts stay null.
 struct Bereich {
@@ -52,10 +59,12 @@ int Durchgaenge(const FixText<4>& ebene) {
 // One pass: after every proposal the day's understaffed rows are read again,
 // so that the most understaffed row at that moment comes first. The pass ends
 // after a complete reading without a proposal (or at a read error).
-void Durchgang(const UntCursor& cur, const Bereich& b, const char* datum, UebSuche suche, int nummer) {
+// `neustarts` counts the readings a pass has begun so far (the memory path
+// hands over its own count when it goes on as the plain pass).
+void Durchgang(const UntCursor& cur, const Bereich& b, const char* datum, UebSuche suche, int nummer,
+               long neustarts = 0) {
     Dvm725Bsm unt;
     int32_t rc = 0;
-    long neustarts = 0;
     do {
         if (neustarts++ == kNeustartsJeDurchgangHoechstens) {
             cur.durchgangAbbruch(b, datum, nummer);
@@ -68,11 +77,91 @@ void Durchgang(const UntCursor& cur, const Bereich& b, const char* datum, UebSuc
     } while (rc == 0);
 }
 
+// One pass with the day's understaffed rows in memory. It decides exactly
+// what the plain pass decides, and in the same order: within one pass of one
+// day nothing the run writes makes a failed search succeed. A proposal lowers
+// the staffing of one overstaffed row and raises that of one understaffed row
+// at most to its target; no row becomes overstaffed, and the movable persons
+// without an open proposal out of their slot only become fewer. So
+// - a search whose overstaffed cursor delivered no row finds none again for
+//   the same search key (plan group, date, slot kind, and the unit and
+//   workplace as far as the pass binds them), and
+// - a row whose search failed finds nothing again in this pass;
+// both are skipped on the following readings, as long as the failed search
+// wrote no message and its cursor ended normally (a search that wrote one
+// is repeated, as the plain pass repeats it, messages included). Where the
+// memory could stop following the database (a recount that failed or made
+// a row overstaffed, a reading out of the expected order or ended by an
+// error) the pass goes on as the plain pass from a fresh reading.
+// The bound on the restarts of a pass counts the readings the plain pass
+// would begin: the first, and one after every proposal.
+void Durchgang_Gemerkt(const UntCursor& cur, const Bereich& b, const char* datum, UebSuche suche,
+                       int durchgang) {
+    const UntBereich bereich{b.plg, b.eso, b.esa, datum};
+    long neustarts = 1;  // the reading below
+    UntListe liste;
+    Dvm725Bsm unt;
+    bool geordnet = true;
+    cur.open(b, datum);
+    int32_t rc;
+    while ((rc = cur.read(unt)) == 0) {
+        if (!liste.Anhaengen(unt)) {
+            geordnet = false;
+            break;
+        }
+    }
+    cur.close();
+    if (!geordnet || rc != 1403) {
+        Durchgang(cur, b, datum, suche, durchgang);
+        return;
+    }
+
+    std::set<std::string> ohneUeberdeckung;  // search keys without any overstaffed row
+    UntListe::Menge& zeilen = liste.Zeilen();
+    auto it = zeilen.begin();
+    while (it != zeilen.end()) {
+        const Dvm725Bsm u = *it;
+        const std::string schluessel = Unt_Suchschluessel(u, durchgang);
+        if (ohneUeberdeckung.count(schluessel) != 0) {
+            it = zeilen.erase(it);
+            continue;
+        }
+        const unsigned long meldungen = Log_Meldungen();
+        if (suche(u) == 0) {
+            const Suchbericht& s = Letzte_Suche();
+            if (Log_Meldungen() != meldungen || s.leseErgebnis != 1403) {
+                ++it;  // offered again on every reading, as the plain pass does
+                continue;
+            }
+            if (s.uebZeilen == 0) ohneUeberdeckung.insert(schluessel);
+            it = zeilen.erase(it);
+            continue;
+        }
+        const Suchbericht s = Letzte_Suche();
+        if (!s.nachgezaehlt || s.untOk != 1 || s.uebOk != 1 || s.unt.BsmFkt > 0) {
+            Durchgang(cur, b, datum, suche, durchgang, neustarts);
+            return;
+        }
+        if (neustarts++ == kNeustartsJeDurchgangHoechstens) {
+            cur.durchgangAbbruch(b, datum, durchgang);
+            return;
+        }
+        liste.Ersetzen(u, s.unt, bereich);
+        liste.Ersetzen(s.ueb, s.ueb, bereich);
+        it = zeilen.begin();
+    }
+}
+
 void Tage_Optimieren(const Laufkontext& lk, const UntCursor& cur, const Bereich& b) {
     const int durchgaenge = Durchgaenge(lk.Ebene);
     FixText<9> datum = lk.Von;
     while (std::strcmp(datum.c_str(), lk.Bis.c_str()) <= 0) {
-        for (int i = 0; i < durchgaenge; ++i) Durchgang(cur, b, datum.c_str(), kSuchen[i], i + 1);
+        for (int i = 0; i < durchgaenge; ++i) {
+            if (g_einfach)
+                Durchgang(cur, b, datum.c_str(), kSuchen[i], i + 1);
+            else
+                Durchgang_Gemerkt(cur, b, datum.c_str(), kSuchen[i], i + 1);
+        }
         // Every write has committed itself; a commit that fails here has
         // lost whatever was still open, and says so.
         const int32_t rcCommit = db::commit();
@@ -141,6 +230,14 @@ const UntCursor kEsaCursor = {
     }};
 
 }  // namespace
+
+void Scan_Einfach_Setzen(bool einfach) { g_einfach = einfach; }
+bool Scan_Einfach() { return g_einfach; }
+
+void Scan_Weg_Aus_Umgebung() {
+    const char* wert = std::getenv("DORVELIAN_SCAN");
+    Scan_Einfach_Setzen(wert != nullptr && std::strcmp(wert, "plain") == 0);
+}
 
 void Opt_UntBszPlg(Laufkontext& lk, const char* plg) {
     Tage_Optimieren(lk, kPlgCursor, Bereich{plg, nullptr, nullptr});

@@ -3,9 +3,12 @@
 #include <cstdint>
 
 #include "optim/Personen.hpp"
+#include "optim/Suchbericht.hpp"
 #include "run/Log.hpp"
 
 namespace {
+
+Suchbericht g_bericht;
 
 // The overstaffed-row cursor of one search scope and its failure message.
 struct UebCursor {
@@ -18,9 +21,11 @@ struct UebCursor {
 int UebBsz_Suchen(const UebCursor& cur, const Dvm725Bsm& unt) {
     int ergebnis = 0;
     Dvm725Bsm ueb;
+    g_bericht = Suchbericht{};
     cur.open(unt);
     int32_t rc = cur.read(ueb);
     while (rc == 0) {
+        ++g_bericht.uebZeilen;
         if (Prf_UebBsz_Pers(unt, ueb) != 0) {
             ergebnis = 1;
             break;
@@ -28,6 +33,7 @@ int UebBsz_Suchen(const UebCursor& cur, const Dvm725Bsm& unt) {
         rc = cur.read(ueb);
     }
     cur.close();
+    g_bericht.leseErgebnis = rc;
     if (rc != 0 && rc != 1403) cur.leseFehler(rc, unt);
     return ergebnis;
 }
@@ -56,6 +62,8 @@ const UebCursor kPlgCursor = {
     }};
 
 }  // namespace
+
+Suchbericht& Letzte_Suche() { return g_bericht; }
 
 int Get_UebBszEsa(Dvm725Bsm unt) { return UebBsz_Suchen(kEsaCursor, unt); }
 int Get_UebBszEso(Dvm725Bsm unt) { return UebBsz_Suchen(kEsoCursor, unt); }

@@ -15,6 +15,7 @@ namespace {
 std::string g_logPfad;
 std::string g_bakPfad;
 std::FILE* g_log = nullptr;  // open only during one Log_Write
+unsigned long g_meldungen = 0;  // messages handed to Log_Write, written or lost
 
 std::string pfadAufPlattform(std::string p) {
     std::replace(p.begin(), p.end(), '\\', '/');
@@ -123,7 +124,10 @@ void aufStderr(const char* zeile, std::size_t laenge) {
 }
 }  // namespace
 
+unsigned long Log_Meldungen() { return g_meldungen; }
+
 void Log_Write(const char* meldung) {
+    ++g_meldungen;
     char zeit[32];
     std::time_t jetzt = std::time(nullptr);
     std::tm lokal{};

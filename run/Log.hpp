@@ -17,6 +17,9 @@ const std::string& Log_BakPfad();
 void Log_Write(const char* meldung);
 // Opens the log for appending, rotating it first when it is too large.
 std::FILE* Log_Open();
+// Messages handed to Log_Write since the start, whether or not they reached
+// the file: the scan tells by it whether a search wrote a message.
+unsigned long Log_Meldungen();
 // Composes a message with a printf format and writes it.
 void Log_Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

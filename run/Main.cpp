@@ -9,6 +9,7 @@
 #include "db/Connect.hpp"
 #include "db/Err.hpp"
 #include "db/Plg.hpp"
+#include "optim/Scan.hpp"
 #include "run/Config.hpp"
 #include "run/Einsatzplan.hpp"
 #include "run/Laufbilanz.hpp"
@@ -70,6 +71,8 @@ int Main(int argc, char** argv) {
     // same sequence of proposal keys; the process id tells them apart.
     Zufall_Seed(static_cast<uint32_t>(std::time(nullptr)) ^
                 (static_cast<uint32_t>(::getpid()) * 2654435761u));
+
+    Scan_Weg_Aus_Umgebung();
 
     FixText<200> dienst;
     FixText<21> schema;

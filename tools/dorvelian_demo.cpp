@@ -94,11 +94,15 @@ struct Optionen {
 
 // Codes name their place in the structure and fit their column widths:
 // plan group 2 is "PG02", its unit 5 "E205", that unit's workplace 3 "A2053"
-// and person 7 of that workplace "P205307".
+// and person 7 of that workplace "P205307". Past 9 plan groups the plan
+// group's place in a code is a capital letter (plan group 10 is "A", unit 5
+// of it "EA05"); past 99 units a unit's place is a capital letter and a
+// digit or letter (unit 100 is "A0", unit 137 "A1"... "ZZ" is unit 1035).
 constexpr int kMaxTage = 700;  // the calendar reaches two years ahead
-constexpr int kMaxPlangruppen = 9;
-constexpr int kMaxEinheiten = 99;
+constexpr int kMaxPlangruppen = 35;
+constexpr int kMaxEinheiten = 1035;
 constexpr int kMaxArbeitsplaetze = 9;
+constexpr int kMaxSchichten = 5;
 constexpr int kMaxPersonen = 99;
 constexpr std::size_t kSchemaMax = 20;
 // The logon text "demo/demo@sqlite:DIR" must fit in 99 characters, and a
@@ -122,7 +126,7 @@ void Usage(std::FILE* aus) {
                  "  --plangroups N    plan groups (default 2, at most %d)\n"
                  "  --units N         units per plan group (default 3, at most %d)\n"
                  "  --workplaces N    workplaces per unit (default 2, at most %d)\n"
-                 "  --slots N         slots per day, 1..3: early, late, night (default 3)\n"
+                 "  --slots N         slots per day, 1..5: early, late, night, middle, day (default 3)\n"
                  "  --persons N       persons per workplace (default: enough for the targets, at most %d)\n"
                  "  --seed N          seed of the generator (default 1)\n"
                  "  --force           replace DEMO/db of an existing DEMO, keep its other files\n"
@@ -198,7 +202,7 @@ int OptionenLesen(int argc, char** argv, Optionen& o) {
                   {kPlangroups, "--plangroups", 1, kMaxPlangruppen, &o.plangruppen},
                   {kUnits, "--units", 1, kMaxEinheiten, &o.einheiten},
                   {kWorkplaces, "--workplaces", 1, kMaxArbeitsplaetze, &o.arbeitsplaetze},
-                  {kSlots, "--slots", 1, 3, &o.schichten},
+                  {kSlots, "--slots", 1, kMaxSchichten, &o.schichten},
                   {kPersons, "--persons", 1, kMaxPersonen, &o.personen}};
     opterr = 0;  // the messages below name the option
     int opt;
@@ -347,20 +351,26 @@ struct Schicht {
     int asw;       // slot kind: the day slots are one kind, the night another
     const char* modell;
 };
-const Schicht kSchicht[3] = {{"F", "Fruehdienst", 360, 840, 1, "F8"},
-                             {"S", "Spaetdienst", 840, 1320, 1, "S8"},
-                             {"N", "Nachtdienst", 1320, 360, 2, "N8"}};
+// The first three slots are those of a plan with three slots a day; plans
+// with more add a middle and a day slot of the day kind.
+const Schicht kSchicht[kMaxSchichten] = {{"F", "Fruehdienst", 360, 840, 1, "F8"},
+                                         {"S", "Spaetdienst", 840, 1320, 1, "S8"},
+                                         {"N", "Nachtdienst", 1320, 360, 2, "N8"},
+                                         {"M", "Mitteldienst", 600, 1080, 1, "M8"},
+                                         {"T", "Tagdienst", 480, 960, 1, "T8"}};
 constexpr int kF = 0, kS = 1, kN = 2;
 
 // Targets per day type and slot before the workplace's own variation.
-const int kGrundSoll[3][3] = {{4, 3, 2}, {3, 2, 2}, {2, 2, 1}};
+const int kGrundSoll[3][kMaxSchichten] = {{4, 3, 2, 2, 2}, {3, 2, 2, 1, 1}, {2, 2, 1, 1, 1}};
 
-// Rest of at least 11 hours: after a late slot the next day starts late or
-// at night, after a night slot only another night follows.
+// Rest of at least 11 hours between the end of yesterday's slot and the
+// start of today's: after a late slot the next day starts late or at night,
+// after a night slot only another night follows.
 bool RuheOk(int gestern, int heute) {
-    if (gestern < 0 || gestern == kF) return true;
-    if (gestern == kS) return heute != kF;
-    return heute == kN;
+    if (gestern < 0) return true;
+    const Schicht& g = kSchicht[gestern];
+    const int ende = g.bis < g.von ? g.bis + 1440 : g.bis;
+    return kSchicht[heute].von + 1440 - ende >= 11 * 60;
 }
 
 constexpr char kTeilzeitModell[] = "TZ4";
@@ -388,7 +398,7 @@ struct Arbeitsplatz {
     int nr = 0;       // index within the unit
     std::string eso, esa;
     std::vector<int> qualis;
-    Ziel ziel[3][3];  // day type, slot
+    Ziel ziel[3][kMaxSchichten];  // day type, slot
     int azk = 8;
     int ersterPerson = 0, anzPersonen = 0;
 };
@@ -422,7 +432,25 @@ struct Plan {
     std::vector<std::string> einheitCode;
     std::vector<Arbeitsplatz> platz;
     std::vector<Person> person;
+    int schichten = 3;  // slots a day
 };
+
+// One character for 0..35: a digit, then a capital letter.
+char Zeichen36(int n) { return static_cast<char>(n < 10 ? '0' + n : 'A' + (n - 10)); }
+
+// The place of plan group g (from 1) in a unit or workplace code: one character.
+std::string PlgZeichen(int g) { return std::string(1, Zeichen36(g)); }
+
+// The place of unit e (from 1) in its code: two decimal digits up to 99, then
+// a capital letter and a digit or letter, so that both forms never meet.
+std::string EinheitZeichen(int e) {
+    if (e <= 99) {
+        char b[3] = {static_cast<char>('0' + e / 10), static_cast<char>('0' + e % 10), '\0'};
+        return b;
+    }
+    const int k = e - 100;
+    return std::string{static_cast<char>('A' + k / 36), Zeichen36(k % 36)};
+}
 
 // ---- SQLite helpers -----------------------------------------------------------
 
@@ -526,8 +554,7 @@ void StrukturBauen(const Optionen& o, Zufall& z, Plan& p) {
         pg.hzt = noetig > 0 ? (noetig + 6) / 7 : 0;
         for (int e = 0; e < o.einheiten; ++e) {
             const int ei = static_cast<int>(p.einheitCode.size());
-            std::snprintf(buf, sizeof buf, "E%d%02d", g + 1, e + 1);
-            p.einheitCode.push_back(buf);
+            p.einheitCode.push_back("E" + PlgZeichen(g + 1) + EinheitZeichen(e + 1));
             p.einheitPlaetze.emplace_back();
             pg.einheiten.push_back(ei);
             for (int w = 0; w < o.arbeitsplaetze; ++w) {
@@ -536,8 +563,7 @@ void StrukturBauen(const Optionen& o, Zufall& z, Plan& p) {
                 a.einheit = ei;
                 a.nr = w;
                 a.eso = p.einheitCode[static_cast<std::size_t>(ei)];
-                std::snprintf(buf, sizeof buf, "A%d%02d%d", g + 1, e + 1, w + 1);
-                a.esa = buf;
+                a.esa = "A" + PlgZeichen(g + 1) + EinheitZeichen(e + 1) + Zeichen36(w + 1);
                 a.azk = (e % 3 == 2) ? 10 : 8;
                 // Qualifications the workplace lists: the first workplace of a
                 // unit always lists one, others none, one or two.
@@ -549,7 +575,7 @@ void StrukturBauen(const Optionen& o, Zufall& z, Plan& p) {
                 std::sort(a.qualis.begin(), a.qualis.end());
                 const int mehr = z.unter(2);
                 for (int t = 0; t < 3; ++t) {
-                    for (int s = 0; s < 3; ++s) {
+                    for (int s = 0; s < kMaxSchichten; ++s) {
                         Ziel& zl = a.ziel[t][s];
                         zl.sol = kGrundSoll[t][s] + (t == kWT && s != kN ? mehr : 0);
                         zl.min = zl.sol >= 2 ? zl.sol - 1 : zl.sol;
@@ -664,8 +690,12 @@ bool ModelleSchreiben(Db& db, const Plan& p) {
         int kev, keb, glv, glb, sol;
     } modelle[] = {{"F8", 360, 840, 300, 900, 480},      {"S8", 840, 1320, 780, 1380, 480},
                    {"N8", 1320, 360, 1260, 420, 480},    {kTeilzeitModell, 360, 600, 330, 720, 240},
-                   {kFreiModell, 0, 0, 0, 0, 0}};
+                   {kFreiModell, 0, 0, 0, 0, 0},         {"M8", 600, 1080, 540, 1140, 480},
+                   {"T8", 480, 960, 420, 1020, 480}};
     for (const Modell& m : modelle) {
+        // The middle and the day slot's models exist in plans that use them.
+        if ((std::strcmp(m.num, "M8") == 0 && p.schichten < 4) || (std::strcmp(m.num, "T8") == 0 && p.schichten < 5))
+            continue;
         // The shift models had shorter breaks in an earlier version, which ended
         // when the current one began.
         if (m.sol == 480 &&
@@ -707,7 +737,7 @@ bool PersonenSchreiben(Db& db, Zufall& z, const Plan& p) {
         for (int q : a.qualis)
             if (!qea.t(a.esa).t(kQualifikation[q]).los()) return false;
         for (int t = 0; t < 3; ++t) {
-            for (int s = 0; s < 3; ++s) {
+            for (int s = 0; s < std::max(3, p.schichten); ++s) {
                 const Schicht& sc = kSchicht[s];
                 const Ziel& zl = a.ziel[t][s];
                 if (!bss.t(plg).t(a.eso).t(a.esa).t(kTagtypText[t]).i(sc.von).i(sc.bis).t(sc.bsz).t(sc.text)
@@ -851,9 +881,9 @@ void BesetzungPlanen(const Plan& p, const Plangruppe& pg, const Optionen& o, con
     for (int e : pg.einheiten)
         for (int a : p.einheitPlaetze[static_cast<std::size_t>(e)]) plaetze.push_back(a);
     soll.assign(p.platz.size(), std::vector<int>());
-    frei.assign(p.platz.size(), std::vector<int>(3, 0));
+    frei.assign(p.platz.size(), std::vector<int>(kMaxSchichten, 0));
     for (int a : plaetze) {
-        soll[static_cast<std::size_t>(a)].resize(3, 0);
+        soll[static_cast<std::size_t>(a)].resize(kMaxSchichten, 0);
         for (int s = 0; s < o.schichten; ++s)
             soll[static_cast<std::size_t>(a)][static_cast<std::size_t>(s)] = p.platz[static_cast<std::size_t>(a)].ziel[td.tt][s].sol;
     }
@@ -930,14 +960,14 @@ bool TagBesetzen(Plansatz& ps, Plan& p, const Optionen& o, const Arbeitsplatz& a
     const int erster = a.ersterPerson, anz = a.anzPersonen;
     std::vector<int> heute(static_cast<std::size_t>(anz), -1);  // slot of today per person
     std::vector<Einsatz> einsaetze;
-    std::vector<int> besetzt(3, 0);
+    std::vector<int> besetzt(kMaxSchichten, 0);
     std::vector<int> los(static_cast<std::size_t>(anz));
     for (int& l : los) l = z.unter(1000);
 
     // The night first, then late, then early: the slots whose persons are
     // most bound by yesterday's slot are filled while the choice is widest.
-    static const int kReihe[3] = {kN, kS, kF};
-    for (int r = 0; r < 3; ++r) {
+    static const int kReihe[kMaxSchichten] = {kN, kS, 3, 4, kF};
+    for (int r = 0; r < kMaxSchichten; ++r) {
         const int s = kReihe[r];
         if (s >= o.schichten) continue;
         const int bedarf = soll[static_cast<std::size_t>(s)];
@@ -971,7 +1001,7 @@ bool TagBesetzen(Plansatz& ps, Plan& p, const Optionen& o, const Arbeitsplatz& a
     }
     // Shift leads (function code 3) in well staffed slots, a few records
     // already changed by a planner ('U', 'M'); none of them is movable.
-    std::vector<bool> leitung(3, false);
+    std::vector<bool> leitung(kMaxSchichten, false);
     for (Einsatz& e : einsaetze) {
         if (frei[static_cast<std::size_t>(e.schicht)] > 0) continue;
         if (!leitung[static_cast<std::size_t>(e.schicht)] && besetzt[static_cast<std::size_t>(e.schicht)] >= 3 &&
@@ -996,7 +1026,7 @@ bool TagBesetzen(Plansatz& ps, Plan& p, const Optionen& o, const Arbeitsplatz& a
         einsaetze.push_back(e);
     }
 
-    std::vector<int> rnd(3, 0);
+    std::vector<int> rnd(kMaxSchichten, 0);
     for (const Einsatz& e : einsaetze) {
         Person& pe = p.person[static_cast<std::size_t>(e.person)];
         if (!EinsatzSchreiben(ps, p, &pe, a, td, e, ++rnd[static_cast<std::size_t>(e.schicht)])) return false;
@@ -1236,6 +1266,7 @@ int main(int argc, char** argv) {
     Plan p;
     p.heute = Heute();
     Zufall z{o.seed};
+    p.schichten = o.schichten;
     StrukturBauen(o, z, p);
 
     // Create both database files and load the DDL.
