@@ -1,8 +1,6 @@
 #include "db/JulianDate.hpp"
 
-#include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <ctime>
 
 namespace db::jd {
@@ -10,11 +8,28 @@ namespace db::jd {
 namespace {
 constexpr double kUnixEpochJulian = 2440587.5;
 
+// Formats are ASCII: a capital letter is its small one plus 32. This runs
+// for every date a statement converts, so it calls nothing of the C
+// library's locale-dependent character handling.
+char klein(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
 bool token(std::string_view f, std::size_t i, std::string_view t) {
     if (f.size() - i < t.size()) return false;
     for (std::size_t k = 0; k < t.size(); ++k)
-        if (std::tolower(static_cast<unsigned char>(f[i + k])) != t[k]) return false;
+        if (klein(f[i + k]) != t[k]) return false;
     return true;
+}
+
+bool ziffer(char c) { return c >= '0' && c <= '9'; }
+
+// Appends v with exactly n decimal digits, zero-padded (0 <= v < 10^n).
+void ziffern(std::string& out, int64_t v, int n) {
+    char buf[8];
+    for (int k = n - 1; k >= 0; --k) {
+        buf[k] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    }
+    out.append(buf, static_cast<std::size_t>(n));
 }
 }  // namespace
 
@@ -56,7 +71,7 @@ std::optional<double> parse(std::string_view text, std::string_view f, int32_t& 
         for (int k = 0; k < count; ++k) {
             if (ti >= text.size()) { error = -1840; return false; }
             char c = text[ti];
-            if (!std::isdigit(static_cast<unsigned char>(c))) { error = -1858; return false; }
+            if (!ziffer(c)) { error = -1858; return false; }
             out = out * 10 + (c - '0');
             ++ti;
         }
@@ -101,17 +116,17 @@ bool format(double julian, std::string_view f, std::string& out) {
     civilFromDays(days, y, m, d);
     int h = static_cast<int>(rest / 3600), mi = static_cast<int>(rest / 60 % 60),
         s = static_cast<int>(rest % 60);
+    // The year is 1 to 9999 here (inRange), but the last half second before
+    // the year 10000 rounds up into it: that year keeps its five digits.
     out.clear();
-    char buf[16];
     for (std::size_t fi = 0; fi < f.size();) {
-        if (token(f, fi, "yyyy")) { std::snprintf(buf, sizeof buf, "%04lld", static_cast<long long>(y)); fi += 4; }
-        else if (token(f, fi, "hh24")) { std::snprintf(buf, sizeof buf, "%02d", h); fi += 4; }
-        else if (token(f, fi, "mm")) { std::snprintf(buf, sizeof buf, "%02u", m); fi += 2; }
-        else if (token(f, fi, "dd")) { std::snprintf(buf, sizeof buf, "%02u", d); fi += 2; }
-        else if (token(f, fi, "mi")) { std::snprintf(buf, sizeof buf, "%02d", mi); fi += 2; }
-        else if (token(f, fi, "ss")) { std::snprintf(buf, sizeof buf, "%02d", s); fi += 2; }
+        if (token(f, fi, "yyyy")) { ziffern(out, y, y > 9999 ? 5 : 4); fi += 4; }
+        else if (token(f, fi, "hh24")) { ziffern(out, h, 2); fi += 4; }
+        else if (token(f, fi, "mm")) { ziffern(out, m, 2); fi += 2; }
+        else if (token(f, fi, "dd")) { ziffern(out, d, 2); fi += 2; }
+        else if (token(f, fi, "mi")) { ziffern(out, mi, 2); fi += 2; }
+        else if (token(f, fi, "ss")) { ziffern(out, s, 2); fi += 2; }
         else return false;
-        out += buf;
     }
     return true;
 }

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "db/JulianDate.hpp"
@@ -37,6 +39,42 @@ TEST(JulianDatum, WerteAusserhalbDesKalendersWerdenAbgelehnt) {
         EXPECT_FALSE(db::jd::format(v, "yyyymmdd", out)) << v;
     }
     EXPECT_TRUE(db::jd::inRange(2461382.5));
+}
+
+// The texts written digit by digit must be those of the C library's
+// formatting, for any day of the calendar and any time of it, with the
+// format's letters in any case; and each text must read back to its value.
+TEST(JulianDatum, TexteWieDieFormatierungDerBibliothek) {
+    std::mt19937_64 rng(20261209);
+    std::uniform_int_distribution<int64_t> tag(-719162, 2932896);  // 0001-01-01 .. 9999-12-31
+    std::uniform_int_distribution<int> sekunde(0, 86399);
+    const char* const formate[] = {"yyyymmdd", "YYYYMMDD", "yyyymmddHH24MISS", "YyYyMmDdhH24mIsS"};
+    std::string out;
+    for (int i = 0; i < 20000; ++i) {
+        const int64_t t = i < 2 ? (i == 0 ? -719162 : 2932896) : tag(rng);
+        const int sek = i < 2 ? (i == 0 ? 0 : 86399) : sekunde(rng);
+        const double julian = 2440587.5 + static_cast<double>(t) + sek / 86400.0;
+        int64_t y;
+        unsigned m, d;
+        db::jd::civilFromDays(t, y, m, d);
+        char kurz[16], lang[24];
+        std::snprintf(kurz, sizeof kurz, "%04lld%02u%02u", static_cast<long long>(y), m, d);
+        std::snprintf(lang, sizeof lang, "%s%02d%02d%02d", kurz, sek / 3600, sek / 60 % 60, sek % 60);
+        for (const char* f : formate) {
+            const bool mitZeit = std::string(f).size() > 8;
+            ASSERT_TRUE(db::jd::format(julian, f, out)) << julian;
+            ASSERT_EQ(out, mitZeit ? lang : kurz) << f << " " << julian;
+            int32_t fehler = 1;
+            auto zurueck = db::jd::parse(out, f, fehler);
+            ASSERT_TRUE(zurueck.has_value()) << out;
+            EXPECT_EQ(fehler, 0);
+            EXPECT_NEAR(*zurueck, mitZeit ? julian : 2440587.5 + static_cast<double>(t), 1e-6) << out;
+        }
+    }
+    // Letters that are not digits where the format wants digits.
+    int32_t fehler = 0;
+    EXPECT_FALSE(db::jd::parse("2026I208", "yyyymmdd", fehler).has_value());
+    EXPECT_EQ(fehler, -1858);
 }
 
 }  // namespace
