@@ -166,13 +166,41 @@ TEST_F(Demo, OptionsShapeThePlanAndBadOnesAreRefused) {
     EXPECT_EQ(plan.zahl("SELECT min(BsmBdt) = julianday(date('now','localtime')) FROM Dvm725Bsm"), 1)
         << "the plan starts today";
 
-    for (const char* falsch : {"--slots 4", "--units 0", "--days 701", "--plangroups 10", "--schema bad-name",
+    for (const char* falsch : {"--slots 6", "--units 0", "--units 1036", "--days 701", "--plangroups 36", "--schema bad-name",
                                "--seed -1", "--colour red", "--days"}) {
         const std::string d = root + "/bad";
         EXPECT_EQ(DemoStarten("--dir '" + d + "' " + falsch), 2) << falsch;
         EXPECT_FALSE(std::filesystem::exists(d)) << falsch;
     }
     EXPECT_EQ(DemoStarten("--days 2"), 2) << "--dir is required";
+
+    // Wide plans: past 99 units and 9 plan groups the codes take letters and
+    // keep their widths; five slots a day add a middle and a day slot.
+    const std::string breit = root + "/breit";
+    ASSERT_EQ(DemoStarten("--dir '" + breit + "' --days 1 --plangroups 11 --units 2 --workplaces 1 --slots 5"), 0);
+    auto text = [](Plan& p, const std::string& sql) {
+        auto z = p.zeilen(sql);
+        return z.empty() || z[0].empty() ? std::string() : z[0][0];
+    };
+    Plan p11(breit);
+    EXPECT_EQ(p11.zahl("SELECT count(*) FROM Dvm701Plg"), 11);
+    EXPECT_EQ(text(p11, "SELECT group_concat(DISTINCT BsmEso) FROM (SELECT BsmEso FROM Dvm725Bsm WHERE BsmPlg IN "
+                         "('PG10', 'PG11') ORDER BY BsmEso)"),
+              "EA01,EA02,EB01,EB02");
+    EXPECT_EQ(p11.zahl("SELECT count(*) FROM Dvm725Bsm"), 11 * 2 * 1 * 5);
+    EXPECT_EQ(text(p11, "SELECT group_concat(BsmBsz, '') FROM (SELECT DISTINCT BsmBsz FROM Dvm725Bsm ORDER BY BsmSzv)"),
+              "FTMSN");
+    ASSERT_EQ(DemoStarten("--dir '" + breit + "' --force --days 1 --plangroups 1 --units 137 --workplaces 1 --slots 1"),
+              0);
+    Plan p137(breit);
+    EXPECT_EQ(p137.zahl("SELECT count(DISTINCT BsmEso) FROM Dvm725Bsm"), 137);
+    EXPECT_EQ(p137.zahl("SELECT count(DISTINCT BsmEsa) FROM Dvm725Bsm"), 137);
+    EXPECT_EQ(p137.zahl("SELECT max(length(BsmEsa)) FROM Dvm725Bsm"), 5);
+    EXPECT_EQ(p137.zahl("SELECT count(DISTINCT PbvPnr) FROM Dvm710Pbv WHERE PbvEso IN ('E199', 'E1A0', 'E1A1', 'E1B0')"),
+              p137.zahl("SELECT count(*) FROM Dvm710Pbv WHERE PbvEso IN ('E199', 'E1A0', 'E1A1', 'E1B0')"));
+    EXPECT_EQ(p137.zahl("SELECT count(DISTINCT BsmEso) FROM Dvm725Bsm WHERE BsmEso IN ('E199', 'E1A0', 'E1A1', 'E1A9', "
+                        "'E1B0')"),
+              5);
 
     // Another seed gives another plan.
     const std::string a = root + "/a", b = root + "/b";
