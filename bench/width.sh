@@ -8,13 +8,14 @@
 # key and time stamp in their order, matrix rows, error rows, log messages).
 #
 #   bench/width.sh [--build DIR] [--units "20 40 80 160 320 640"] [--days 7]
-#                  [--repeat N] [--pg URI] [--pg-user U] [--pg-password P]
+#                  [--repeat N] [--pg URI] [--pg-user U] [--pg-password P] [--pg-only]
 #
 # --repeat  runs per size and path, each on a fresh plan; the one with the
 #           least processor time is reported (default 1)
 # --build   build directory with dorvelian and dorvelian-demo (default build)
 # --pg URI  run the same sizes on PostgreSQL as well (logon dorvelian/dorvelian,
-#           the role of tools/pg-test-cluster.sh, unless given)
+#           the role of tools/pg-test-cluster.sh, unless given); --pg-only
+#           skips the SQLite series
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 build=$src/build
@@ -24,6 +25,7 @@ repeat=1
 pg=""
 pguser=dorvelian
 pgpass=dorvelian
+sqlite=1
 while [ $# -gt 0 ]; do
   case $1 in
     --build) build=$(cd "$2" && pwd); shift 2 ;;
@@ -33,6 +35,7 @@ while [ $# -gt 0 ]; do
     --pg) pg=$2; shift 2 ;;
     --pg-user) pguser=$2; shift 2 ;;
     --pg-password) pgpass=$2; shift 2 ;;
+    --pg-only) sqlite=0; shift ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -108,5 +111,5 @@ series() {
 
 printf "%-10s %5s %-6s %8s %8s %9s %9s %9s %9s %9s\n" backend units path cpu_s wall_s proposals stmt/prop rows/prop \
   cpu_us/p wall_us/p
-series sqlite
+if [ "$sqlite" = 1 ]; then series sqlite; fi
 if [ -n "$pg" ]; then series postgresql; fi
