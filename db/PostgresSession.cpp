@@ -655,6 +655,9 @@ private:
         Prepared& p = entry(sqlSlot(sql));
         out = &p;
         if (p.ready) return rc::kOk;
+        // The order by goes as written: the server's default NULL place
+        // (last ascending, first descending) is the program's, for every
+        // term (NullOrder.hpp).
         ParsedSql parsed = parseSql(preparedText(sql));
         p.kind = parsed.kind;
         p.into = parsed.into;

@@ -2,7 +2,8 @@
 // database file per schema (DIR/SCHEMA.db) and the central calendar
 // DIR/DVMASTER.db, attached as DVMASTER. Dates are stored as Julian day
 // numbers, so that the statements' date arithmetic and comparisons hold as
-// written; TO_DATE, TO_CHAR and sysdate are provided as SQL functions.
+// written; TO_DATE, TO_CHAR and sysdate are provided as SQL functions, and
+// every order by gets the NULL place of the original database.
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "db/JulianDate.hpp"
+#include "db/NullOrder.hpp"
 #include "db/ResultCodes.hpp"
 #include "db/Session.hpp"
 #include "db/SqlText.hpp"
@@ -622,7 +624,9 @@ private:
         if (static_cast<std::size_t>(slot) >= cache_.size()) cache_.resize(static_cast<std::size_t>(slot) + 1);
         Prepared& p = cache_[static_cast<std::size_t>(slot)];
         if (!p.stmt) {
-            ParsedSql parsed = parseSql(preparedText(sql));
+            // NULLs sort as the largest value, as on the database the
+            // program was written for (NullOrder.hpp), not as the smallest.
+            ParsedSql parsed = parseSql(withNullsOrdered(preparedText(sql)));
             std::string text = renderSql(
                 parsed, [](int n) { return "?" + std::to_string(n + 1); },
                 [](const std::string& w) -> std::string {

@@ -505,6 +505,33 @@ void TestDb::widenInteger(const std::string& table, const std::string& column) {
     if (pg_) exec("alter table " + table + " alter column " + column + " type bigint");
 }
 
+void TestDb::allowNull(const std::string& table, const std::string& column) {
+    require();
+    if (pg_) {
+        // A key column cannot be NULL on the server: the primary key goes.
+        std::string name = table;
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        exec("alter table " + table + " drop constraint if exists " + name + "_pkey");
+        exec("alter table " + table + " alter column " + column + " drop not null");
+        return;
+    }
+    // SQLite cannot drop a constraint: the table's stored definition loses
+    // the column's NOT NULL, which changes nothing on disk; the schema
+    // version moves on, so that every connection reads the definition again.
+    // Key columns may hold NULL in SQLite without NOT NULL.
+    const std::string ddl = scalar("select sql from sqlite_schema where type = 'table' and name = '" + table + "'");
+    const std::regex notNull("(\\b" + column + "\\s+[A-Za-z]+\\s+)NOT NULL", std::regex::icase);
+    const std::string lose = std::regex_replace(ddl, notNull, "$1");
+    if (lose == ddl) throw std::runtime_error("allowNull: " + table + "." + column + " is not declared NOT NULL");
+    std::string quoted;
+    for (char c : lose) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    const long long version = count("pragma schema_version");
+    exec("pragma writable_schema = on");
+    exec("update sqlite_schema set sql = '" + quoted + "' where type = 'table' and name = '" + table + "'");
+    exec("pragma schema_version = " + std::to_string(version + 1));
+    exec("pragma writable_schema = off");
+}
+
 // ---- fixture -----------------------------------------------------------------
 
 bool serverMissing(Backend b) { return b == Backend::Postgres && postgresUri().empty(); }

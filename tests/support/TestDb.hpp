@@ -92,6 +92,9 @@ public:
     // see whether the statement's own changes were undone.
     void refuse(const std::string& when, const std::string& table, const std::string& condition,
                 bool trace = false);
+    // Lets a column declared NOT NULL (a key column too) hold NULL, as a
+    // table made without the project's DDL might; indexes stay.
+    void allowNull(const std::string& table, const std::string& column);
     // Lets an integer column hold values beyond the 32-bit range (on the
     // server it becomes bigint; SQLite columns hold them already).
     void widenInteger(const std::string& table, const std::string& column);

@@ -1,0 +1,42 @@
+#pragma once
+// Where NULL stands in a sorted result. The program was written for a
+// database on which NULL counts as larger than every value: in ascending
+// order NULLs come after every value (NULLS LAST), in descending order
+// before every value (NULLS FIRST). This holds for every term of an order
+// by, the statement's own keys and the tie-break columns alike, and it
+// decides which row of a cursor comes first when a sort column holds NULL
+// (which person of a slot is reviewed first, which row of a person's day is
+// read last).
+//
+// The backends:
+//   - PostgreSQL sorts this way by default, for ascending and descending
+//     terms alike, so its session sends the order by as written.
+//   - SQLite sorts NULL as the smallest value. Its session renders every
+//     term of every order by with the explicit clause (withNullsOrdered).
+// Code that orders rows in memory in a cursor's order compares nullable
+// values with compareNullsHigh.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace db {
+
+// The statement text with "NULLS LAST" after every ascending term of its
+// order by (explicit "asc" or none) and "NULLS FIRST" after every
+// descending one. Terms that name their NULL place already stay as they
+// are; quoted literals and other clauses are not touched.
+std::string withNullsOrdered(std::string_view text);
+
+// Three-way comparison in ascending order with NULL (an empty optional)
+// larger than every value: < 0 when a comes first, > 0 when b does. For a
+// descending term compare (b, a).
+template <class T>
+int compareNullsHigh(const std::optional<T>& a, const std::optional<T>& b) {
+    if (!a) return b ? 1 : 0;
+    if (!b) return -1;
+    if (*a < *b) return -1;
+    if (*b < *a) return 1;
+    return 0;
+}
+
+}  // namespace db
