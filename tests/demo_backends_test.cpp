@@ -140,14 +140,18 @@ private:
 };
 
 // Plan shapes: 10 days, 2 plan groups at levels PLG and ESA, so that every
-// search scope has work; and two smaller plans of other seeds, where rows of
-// equal deviation decide which person is proposed.
+// search scope has work; two smaller plans of other seeds, where rows of
+// equal deviation decide which person is proposed; and two plans with NULLs
+// in the deployments' sort columns (BdpRnd, BdpOsv, BdpAkt, BdpAzt), where
+// the place of a NULL in a cursor decides.
 class DemoAufBeidenBackends : public ::testing::TestWithParam<const char*> {};
 
 INSTANTIATE_TEST_SUITE_P(Plaene, DemoAufBeidenBackends,
                          ::testing::Values(" --seed 7 --days 10 --units 3 --workplaces 2",
                                            " --seed 2 --days 6 --units 3 --workplaces 2",
-                                           " --seed 3 --days 6 --units 3 --workplaces 2"),
+                                           " --seed 3 --days 6 --units 3 --workplaces 2",
+                                           " --seed 7 --days 10 --units 3 --workplaces 2 --nulls",
+                                           " --seed 4 --days 6 --units 3 --workplaces 2 --nulls"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                              return "Plan" + std::to_string(info.index);
                          });

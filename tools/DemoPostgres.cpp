@@ -210,6 +210,7 @@ int PlanNachPostgres(sqlite3* plan, const PgZiel& ziel, std::string& fehler) {
               Ausfuehren(k, "SET LOCAL search_path TO " + schema, fehler) &&
               Skript(k, ziel.ddlDir, "schema.sql", fehler) && Skript(k, ziel.ddlDir, "indexes.sql", fehler) &&
               Skript(k, ziel.ddlDir, "views.sql", fehler);
+    for (const std::string& a : ziel.anpassungen) ok = ok && Ausfuehren(k, a, fehler);
     // The central calendar: created when missing, its rows replaced.
     if (ok) {
         r = PQexec(k, "select 1 from pg_tables where schemaname = 'dvmaster' and tablename = 'dvm133bak'");

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <string>
+#include <vector>
 
 struct PgZiel {
     std::string uri;       // libpq connection URI without user and password
@@ -13,6 +14,7 @@ struct PgZiel {
     std::string schema;    // plan schema, folded to lower case on the server
     std::string ddlDir;    // directory of schema.sql, indexes.sql, views.sql, dvmaster.sql
     bool ersetzen = false; // drop an existing plan schema of that name
+    std::vector<std::string> anpassungen;  // run in the plan schema after its DDL
 };
 
 // Reads a DDL file whole; false when it is missing or empty.

@@ -6,6 +6,7 @@
 //                  [--units N] [--workplaces N] [--slots N] [--persons N]
 //                  [--seed N] [--force] [--pg URI] [--user NAME] [--password PW]
 //                  [--schema-dir DIR]
+//                  [--nulls]
 //   dorvelian-demo --help | --version
 //
 // Options may stand in any order, as "--opt value" or "--opt=value".
@@ -34,6 +35,11 @@
 // (bin/../share/dorvelian/schema), from the copy beside the program in the
 // build tree, or from --schema-dir.
 //
+// With --nulls some deployments hold NULL in BdpRnd, BdpOsv, BdpAkt and
+// BdpAzt, as a planners' front end may leave them; BdpAkt then loses its
+// NOT NULL (on the server the primary key becomes a unique index, which
+// allows NULL).
+//
 // Exit codes: 0 done; 1 the plan could not be written; 2 usage error, or
 // DEMO exists and --force was not given.
 #include <fcntl.h>
@@ -54,6 +60,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -90,6 +97,7 @@ struct Optionen {
     std::string pg;                // connection URI of a PostgreSQL database, or empty
     std::string user = "demo";     // logon written to the configuration file
     std::string passwort = "demo";
+    bool nullen = false;           // NULLs in some deployments' sort columns
 };
 
 // Codes name their place in the structure and fit their column widths:
@@ -117,6 +125,7 @@ void Usage(std::FILE* aus) {
                  "                      [--units N] [--workplaces N] [--slots N] [--persons N]\n"
                  "                      [--seed N] [--force] [--pg URI] [--user NAME] [--password PW]\n"
                  "                      [--schema-dir DIR]\n"
+                 "                      [--nulls]\n"
                  "       dorvelian-demo --help | --version\n"
                  "Writes a demo plan, the configuration file and the log folder the optimiser\n"
                  "runs with, and prints the command that runs it.\n"
@@ -137,6 +146,7 @@ void Usage(std::FILE* aus) {
                  "  --password PW     logon password of the configuration (default demo)\n"
                  "  --schema-dir DIR  folder of the DDL files, with sqlite/ and postgresql/ (default:\n"
                  "                    share/dorvelian/schema of the installation)\n"
+                 "  --nulls           NULL in BdpRnd, BdpOsv, BdpAkt and BdpAzt of some deployments\n"
                  "  --help            this text\n"
                  "  --version         the version\n"
                  "Exit codes: 0 done; 1 the plan could not be written; 2 usage error, or DEMO\n"
@@ -171,7 +181,7 @@ int Fehlbedienung(const std::string& was) {
 int OptionenLesen(int argc, char** argv, Optionen& o) {
     enum {
         kDir = 1000, kSchema, kDays, kPlangroups, kUnits, kWorkplaces, kSlots, kPersons, kSeed, kForce,
-        kPg, kUser, kPassword, kSchemaDir, kDdl, kHelp, kVersion
+        kPg, kUser, kPassword, kSchemaDir, kDdl, kHelp, kVersion, kNulls
     };
     static const option kOptionen[] = {
         {"dir", required_argument, nullptr, kDir},
@@ -191,6 +201,7 @@ int OptionenLesen(int argc, char** argv, Optionen& o) {
         {"ddl", required_argument, nullptr, kDdl},
         {"help", no_argument, nullptr, kHelp},
         {"version", no_argument, nullptr, kVersion},
+        {"nulls", no_argument, nullptr, kNulls},
         {nullptr, 0, nullptr, 0},
     };
     struct Zahl {
@@ -213,6 +224,7 @@ int OptionenLesen(int argc, char** argv, Optionen& o) {
             case kHelp: Usage(stdout); return -1;
             case kVersion: std::printf("dorvelian-demo %s\n", DORVELIAN_VERSION); return -1;
             case kForce: o.force = true; continue;
+            case kNulls: o.nullen = true; continue;
             case kDir: o.dir = wert; continue;
             case kSchema: o.schema = wert; continue;
             case kPg: o.pg = wert; continue;
@@ -518,13 +530,32 @@ private:
 };
 
 
-bool SkriptAusfuehren(Db& db, const std::string& ddl, const char* datei) {
+// bdpAktNull: BdpAkt of the deployment table is declared without NOT NULL.
+bool SkriptAusfuehren(Db& db, const std::string& ddl, const char* datei, bool bdpAktNull = false) {
     std::string sql;
     if (!DdlDateiLesen(ddl + "/" + datei, sql)) {
         db.fehler = "cannot read " + ddl + "/" + datei;
         return false;
     }
+    if (bdpAktNull) {
+        const std::string lose = std::regex_replace(sql, std::regex("(BdpAkt\\s+INTEGER\\s+)NOT NULL"), "$1");
+        if (lose == sql) {
+            db.fehler = "no NOT NULL on BdpAkt in " + ddl + "/" + datei;
+            return false;
+        }
+        sql = lose;
+    }
     return db.exec(sql.c_str());
+}
+
+// NULLs in the sort columns of some deployments, chosen by row and seed:
+// about one in five for BdpRnd, BdpOsv and BdpAzt, one in twelve for BdpAkt.
+bool NullenStreuen(Db& db, uint64_t seed) {
+    const std::string s = std::to_string(seed % 1000);
+    return db.exec(("UPDATE Dvm730Bdp SET BdpRnd = NULL WHERE (rowid * 7 + " + s + ") % 5 = 0").c_str()) &&
+           db.exec(("UPDATE Dvm730Bdp SET BdpOsv = NULL WHERE (rowid * 11 + " + s + ") % 5 = 1").c_str()) &&
+           db.exec(("UPDATE Dvm730Bdp SET BdpAzt = NULL WHERE (rowid * 13 + " + s + ") % 5 = 2").c_str()) &&
+           db.exec(("UPDATE Dvm730Bdp SET BdpAkt = NULL WHERE (rowid * 17 + " + s + ") % 12 = 3").c_str());
 }
 
 // ---- building the structure ---------------------------------------------------
@@ -1280,7 +1311,7 @@ int main(int argc, char** argv) {
     attach += "' AS DVMASTER";
     bool ok = db.exec("PRAGMA journal_mode=WAL") && db.exec(attach.c_str()) &&
               db.exec("PRAGMA DVMASTER.journal_mode=WAL") && db.exec("PRAGMA synchronous=OFF") &&
-              db.exec("PRAGMA DVMASTER.synchronous=OFF") && SkriptAusfuehren(db, o.ddl, "schema.sql") &&
+              db.exec("PRAGMA DVMASTER.synchronous=OFF") && SkriptAusfuehren(db, o.ddl, "schema.sql", o.nullen) &&
               SkriptAusfuehren(db, o.ddl, "indexes.sql") && SkriptAusfuehren(db, o.ddl, "dvmaster.sql") &&
               SkriptAusfuehren(db, o.ddl, "views.sql");
     long anzBdp = 0, anzBsm = 0, anzZtg = 0;
@@ -1289,7 +1320,7 @@ int main(int argc, char** argv) {
         if (ok) {
             Plansatz ps(db);
             ok = KalenderSchreiben(db, p) && PlangruppenSchreiben(db, p) && ModelleSchreiben(db, p) &&
-                 PersonenSchreiben(db, z, p) && PlanSchreiben(z, p, o, ps);
+                 PersonenSchreiben(db, z, p) && PlanSchreiben(z, p, o, ps) && (!o.nullen || NullenStreuen(db, o.seed));
             anzBdp = ps.anzBdp;
             anzBsm = ps.anzBsm;
             anzZtg = ps.anzZtg;
@@ -1315,6 +1346,11 @@ int main(int argc, char** argv) {
 
     if (!o.pg.empty()) {
         PgZiel ziel{o.pg, o.user, o.passwort, o.schema, o.schemaDir + "/postgresql", o.force};
+        if (o.nullen)
+            ziel.anpassungen = {"ALTER TABLE dvm730bdp DROP CONSTRAINT dvm730bdp_pkey",
+                                "ALTER TABLE dvm730bdp ALTER COLUMN bdpakt DROP NOT NULL",
+                                "CREATE UNIQUE INDEX dvm730bdp_key ON dvm730bdp (BdpPlg, BdpEso, BdpEsa, BdpPnr, "
+                                "BdpBdt, BdpSzv, BdpAsw, BdpAkt)"};
         std::string warum;
         int pr = 1;
         if (sqlite3_open_v2(planDatei.c_str(), &db.h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
