@@ -18,6 +18,7 @@
 #include "db/Bsm.hpp"
 #include "db/FixText.hpp"
 #include "db/JulianDate.hpp"
+#include "db/NullOrder.hpp"
 #include "db/Runtime.hpp"
 #include "db/SqlText.hpp"
 #include "rules/PnrSatz.hpp"
@@ -54,9 +55,24 @@ void rawSysdate(sqlite3_context* ctx, int, sqlite3_value**) { sqlite3_result_dou
 
 sqlite3* g_raw = nullptr;
 
-// The text the runtime's backend prepares for an embedded SQL text.
+// The text the runtime's SQLite backend prepares for an embedded SQL text
+// (with the NULL place of every order-by term on a column that may hold it).
 std::string rendered(const char* text) {
-    db::ParsedSql p = db::parseSql(text);
+    const std::vector<std::string> tabellen = db::tablesOf(text);
+    const auto mayBeNull = [&](std::string_view spalte) {
+        const std::string s(spalte);
+        for (const std::string& t : tabellen) {
+            const std::size_t punkt = t.find('.');
+            const std::string schema = punkt == std::string::npos ? std::string() : t.substr(0, punkt);
+            const std::string name = punkt == std::string::npos ? t : t.substr(punkt + 1);
+            int notNull = 0;
+            if (sqlite3_table_column_metadata(g_raw, schema.empty() ? nullptr : schema.c_str(), name.c_str(),
+                                              s.c_str(), nullptr, nullptr, &notNull, nullptr, nullptr) == SQLITE_OK)
+                return notNull == 0;
+        }
+        return true;
+    };
+    db::ParsedSql p = db::parseSql(db::withNullsOrdered(text, mayBeNull));
     return db::renderSql(p, [](int n) { return std::string(1, '?').append(std::to_string(n + 1)); },
                          [](const std::string& w) -> std::string {
                              if (db::equalsNoCase(w, "NVL")) return "ifnull";

@@ -626,7 +626,12 @@ private:
         if (!p.stmt) {
             // NULLs sort as the largest value, as on the database the
             // program was written for (NullOrder.hpp), not as the smallest.
-            ParsedSql parsed = parseSql(withNullsOrdered(preparedText(sql)));
+            // Whether a column can hold NULL is taken from its table's
+            // definition when the text is prepared.
+            const std::string basis = preparedText(sql);
+            const std::vector<std::string> tabellen = tablesOf(basis);
+            ParsedSql parsed = parseSql(withNullsOrdered(
+                basis, [&](std::string_view spalte) { return columnMayBeNull(tabellen, spalte); }));
             std::string text = renderSql(
                 parsed, [](int n) { return "?" + std::to_string(n + 1); },
                 [](const std::string& w) -> std::string {
@@ -654,6 +659,21 @@ private:
         }
         out = &p;
         return rc::kOk;
+    }
+
+    // False only when a table of the list declares the column NOT NULL.
+    bool columnMayBeNull(const std::vector<std::string>& tabellen, std::string_view spalte) {
+        const std::string s(spalte);
+        for (const std::string& t : tabellen) {
+            const std::size_t punkt = t.find('.');
+            const std::string schema = punkt == std::string::npos ? std::string() : t.substr(0, punkt);
+            const std::string name = punkt == std::string::npos ? t : t.substr(punkt + 1);
+            int notNull = 0;
+            if (sqlite3_table_column_metadata(db_, schema.empty() ? nullptr : schema.c_str(), name.c_str(), s.c_str(),
+                                              nullptr, nullptr, &notNull, nullptr, nullptr) == SQLITE_OK)
+                return notNull == 0;
+        }
+        return true;
     }
 
     int32_t checkOuts(const Prepared& p, const HostVar* outs, std::size_t no) {
