@@ -141,14 +141,15 @@ TEST_F(BadData, NullInADeploymentKeyEndsThatSlotsPersonsOnly) {
 
 TEST_F(BadData, NullInAStaffingMatrixKeyEndsTheReviewAndChangesNothing) {
     // The early row lacks its unit: no search finds it, and the error review
-    // stops at it (it sorts first), so no error row is written at all.
+    // stops at it. A NULL unit sorts after every unit, so the late row is
+    // reviewed before it.
     loosen("Dvm725Bsm");
     db.exec("update Dvm725Bsm set BsmEso = null where BsmSzv = 360");
     run();
     EXPECT_TRUE(vorschlaege().empty());
     EXPECT_EQ(zeile(kFrueh), "4/0/0/190");
     EXPECT_EQ(zeile(kSpaet), "0/0/0/-166");
-    EXPECT_TRUE(fehler().empty());
+    EXPECT_EQ(fehler(), (Liste{"840:1601"}));
     EXPECT_EQ(marken(), "/0/1");
     EXPECT_EQ(meldungen(), (Liste{"-Fehler: BsmError_Work->Bsm_PlgVonBis_Read() RC: -1405! PLG: PG VON: " + tag +
                                   " BIS: " + tag}));
