@@ -1345,7 +1345,7 @@ int main(int argc, char** argv) {
                           nichtGezaehlt < 0 ? "no logon" : std::to_string(nichtGezaehlt) + " rows, see " + logDir + "/dorvelian-demo.log");
 
     if (!o.pg.empty()) {
-        PgZiel ziel{o.pg, o.user, o.passwort, o.schema, o.schemaDir + "/postgresql", o.force};
+        PgZiel ziel{o.pg, o.user, o.passwort, o.schema, o.schemaDir + "/postgresql", o.force, {}};
         if (o.nullen)
             ziel.anpassungen = {"ALTER TABLE dvm730bdp DROP CONSTRAINT dvm730bdp_pkey",
                                 "ALTER TABLE dvm730bdp ALTER COLUMN bdpakt DROP NOT NULL",
