@@ -269,8 +269,14 @@ void ReadAhead::add(const Sql& sql, Binds binds) {
         }
     // The input values move into the read's own storage.
     std::size_t size = 0;
-    for (const Bind& b : binds)
-        size += b.v.type == HostType::Text ? b.v.cap : b.v.type == HostType::Int32 ? sizeof(int32_t) : sizeof(double);
+    // Each value gets a slot that starts on a multiple of 8, so that numbers
+    // are read from aligned storage.
+    auto platz = [](const Bind& b) -> std::size_t {
+        const std::size_t n =
+            b.v.type == HostType::Text ? b.v.cap : b.v.type == HostType::Int32 ? sizeof(int32_t) : sizeof(double);
+        return (n + alignof(double) - 1) / alignof(double) * alignof(double);
+    };
+    for (const Bind& b : binds) size += platz(b);
     r.store.reset(new char[size ? size : 1]);
     std::size_t at = 0;
     for (const Bind& b : binds) {
@@ -285,7 +291,7 @@ void ReadAhead::add(const Sql& sql, Binds binds) {
             std::memcpy(r.store.get() + at, b.v.ptr, len);
         }
         copy.v.ptr = r.store.get() + at;
-        at += len;
+        at += platz(b);
         r.binds.push_back(copy);
     }
     reads_.push_back(std::move(r));
