@@ -14,6 +14,7 @@
 
 #include "run/Laufkontext.hpp"
 #include "run/Main.hpp"
+#include "run/Utf8.hpp"
 
 namespace {
 
@@ -39,7 +40,19 @@ bool isCalendarDate(std::string_view d) {
     return t <= days[m - 1];
 }
 
-std::string prefix(const char* arg, std::size_t n) { return std::string(arg).substr(0, n); }
+// A parameter text cut to its width: never more than n bytes, never more than
+// three bytes short of them (one UTF-8 character kept whole), and where the
+// cut splits no character the plain byte cut. The exact place of a cut inside
+// a character is the table test's subject; here it checks the wiring.
+std::string prefix(const char* arg, std::size_t n) {
+    const std::string s(arg);
+    const std::size_t keep = Utf8_Schnitt(s, n);
+    require(keep <= n && keep <= s.size(), "cut longer than its width");
+    require(keep == s.size() || keep + 3 >= n, "cut more than one character short");
+    if (s.size() > n && (static_cast<unsigned char>(s[n]) & 0xC0) != 0x80)
+        require(keep == n, "cut moved although it split no character");
+    return s.substr(0, keep);
+}
 
 std::string cutAtBlank(std::string s) { return s.substr(0, s.find(' ')); }
 
