@@ -11,6 +11,11 @@ script=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 work=$(mktemp -d /tmp/dorvelian-setup-test.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
+# The user "nobody" may not reach the checkout (a clone in a private folder),
+# so the script under test runs from a copy in the open work folder.
+cp "$script" "$work/setup-deps.sh"
+chmod 755 "$work/setup-deps.sh"
+script=$work/setup-deps.sh
 failures=0
 setpriv=$(command -v setpriv || true)
 
