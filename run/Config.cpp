@@ -224,11 +224,13 @@ std::string Wert_Verschluesseln(std::string_view plain) {
     return hex;
 }
 
-void Config_Read(const char* section, const char* key, int32_t number, const char* path) {
-    ClearResults();
-    const std::string_view wantSection(section ? section : "");
-    const std::string_view wantKey(key ? key : "");
+namespace {
 
+// The scan of Config_Read and Config_Read_Schluessel: the first record in
+// file order that `passt` accepts fills the results.
+template <typename Passt>
+void Config_Suchen(const char* path, Passt passt) {
+    ClearResults();
     Leser in;
     in.f = DateiOeffnen(path ? path : "");
     if (in.f == nullptr) return;
@@ -247,7 +249,7 @@ void Config_Read(const char* section, const char* key, int32_t number, const cha
         if (!SplitFields(entry, numberText, recKey, hexValue)) continue;
         const int32_t recNumber = ParseNumber(numberText);
 
-        if (recSection != wantSection && recKey != wantKey && recNumber != number) continue;
+        if (!passt(recSection, recKey, recNumber)) continue;
 
         g_ergebnis.nummer = recNumber;
         g_ergebnis.sektion.assign(recSection);
@@ -273,6 +275,21 @@ void Config_Read(const char* section, const char* key, int32_t number, const cha
         ClearResults();
         g_ergebnis.datei = in.abgeschnitten ? ConfigDatei::ZuGross : ConfigDatei::Lesefehler;
     }
+}
+
+}  // namespace
+
+void Config_Read(const char* section, const char* key, int32_t number, const char* path) {
+    const std::string_view wantSection(section ? section : "");
+    const std::string_view wantKey(key ? key : "");
+    Config_Suchen(path, [&](std::string_view recSection, std::string_view recKey, int32_t recNumber) {
+        return recSection == wantSection || recKey == wantKey || recNumber == number;
+    });
+}
+
+void Config_Read_Schluessel(const char* key, const char* path) {
+    const std::string_view wantKey(key ? key : "");
+    Config_Suchen(path, [&](std::string_view, std::string_view recKey, int32_t) { return recKey == wantKey; });
 }
 
 const char* Config_Datei_Grund(ConfigDatei d) {

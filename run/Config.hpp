@@ -56,6 +56,10 @@ inline constexpr std::size_t kConfigWertMaxKlar = kConfigWertMaxHex / 2;
 // with a line end and the value is a whole number of blocks of at most
 // kConfigWertMaxHex characters; otherwise the found value is empty.
 void Config_Read(const char* section, const char* key, int32_t number, const char* path);
+// The same lookup by key alone: section and number of a record do not count,
+// so that a logon record with an empty section or number 0 cannot answer for
+// a run setting.
+void Config_Read_Schluessel(const char* key, const char* path);
 const ConfigErgebnis& Config_Ergebnis();
 // The reason of a file state in the words of the run log.
 const char* Config_Datei_Grund(ConfigDatei d);

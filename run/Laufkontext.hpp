@@ -1,10 +1,12 @@
 #pragma once
-// The run context: the parameters of one program run and, per plan group,
-// its optimisation level and effective plan period. One instance lives for
+// The run context: the parameters of one program run, the run settings of
+// the configuration file and, per plan group, its optimisation level and
+// effective plan period. One instance lives for
 // the whole run; every part of the program reads its parameters from here.
 #include <cstdint>
 
 #include "db/FixText.hpp"
+#include "run/Laufeinstellungen.hpp"
 
 struct Laufkontext {
     FixText<6> Plg;           // requested plan group; empty = all
@@ -20,6 +22,7 @@ struct Laufkontext {
     FixText<15> Jbd;          // caller's job stamp, copied into error rows
     FixText<33> Jbk;          // caller's job key, copied into error rows
     int32_t Modus = 0;        // 1 PLAN_OPTIM, 2 AUTO_OPTIM, 0 other; recorded only
+    Laufeinstellungen Einstellungen;  // run settings of the configuration file
 };
 
 // The run's single context and working error record (see db/Err.hpp).

@@ -59,6 +59,20 @@ void konfigurationsfehlerMelden(const char* pfad) {
     Log_Printf("-Fehler: Main()->Config_Read() Konfigurationsdatei nicht lesbar! DATEI: %s (%s)", datei.c_str(),
                grund.c_str());
 }
+// One line per run-setting record whose value is none of the setting's
+// words; the run goes on with the default. The value is shown as in the
+// file's deciphered text, control characters as "?".
+void einstellungenMelden(const Laufeinstellungen& e) {
+    for (int i = 0; i < kEinstellungen; ++i) {
+        if (e.quelle[i] != EinstellungsQuelle::Unbrauchbar) continue;
+        std::string wert = e.unbrauchbar[i];
+        for (char& c : wert)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+        const EinstellungsArt& art = Einstellung_Art(i);
+        Log_Printf("-Fehler: Main()->Config_Read() Einstellung unbekannt! SCHLUESSEL: %s WERT: %s (es gilt %s)",
+                   art.schluessel, wert.c_str(), art.worte[0]);
+    }
+}
 }  // namespace
 
 Laufkontext& Lauf() { return g_lauf; }
@@ -84,9 +98,12 @@ int Main(int argc, char** argv) {
     konfigurationsWert(login, "LOGIN", pfad, 199, false);
     konfigurationsWert(passwort, "PASS", pfad, 199, false);
 
+    Laufeinstellungen_Lesen(pfad, Lauf().Einstellungen);
+
     Log_Pfade_Setzen(schema.c_str());
     Log_Write("*** Programmstart Dorvelian ***");
     konfigurationsfehlerMelden(pfad);
+    einstellungenMelden(Lauf().Einstellungen);
 
     int32_t r = dbConnect(login.c_str(), passwort.c_str(), dienst.c_str(), schema.c_str());
     passwort.clear();

@@ -98,7 +98,8 @@ TEST_F(Cli, ConfigToolHelpVersionAndOptionForms) {
     Config_Read("", "SCHEMA", 0, file.c_str());
     EXPECT_EQ(Config_Ergebnis().wert.str(), "PLAN7.");
     ASSERT_EQ(run("dorvelian-config", "--show=" + quote(file)), 0) << err;
-    EXPECT_EQ(out, "NET8=sqlite:/srv\nSCHEMA=PLAN7\nLOGIN=planer\nPASS=********\n");
+    EXPECT_EQ(out, "NET8=sqlite:/srv\nSCHEMA=PLAN7\nLOGIN=planer\nPASS=********\n"
+                   "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\n");
 
     struct Misuse {
         std::string args, named;
@@ -120,7 +121,8 @@ TEST_F(Cli, ConfigToolHelpVersionAndOptionForms) {
     }
     // None of them touched the file.
     ASSERT_EQ(run("dorvelian-config", "--show " + quote(file)), 0);
-    EXPECT_EQ(out, "NET8=sqlite:/srv\nSCHEMA=PLAN7\nLOGIN=planer\nPASS=********\n");
+    EXPECT_EQ(out, "NET8=sqlite:/srv\nSCHEMA=PLAN7\nLOGIN=planer\nPASS=********\n"
+                   "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\n");
 }
 
 TEST_F(Cli, DemoHelpVersionOptionFormsAndAPrivateConfiguration) {

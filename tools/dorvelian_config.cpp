@@ -1,8 +1,10 @@
 // dorvelian-config: writes, updates and shows the enciphered configuration
-// file from which the optimiser takes its database logon items.
+// file from which the optimiser takes its database logon items and its run
+// settings.
 //
 //   dorvelian-config FILE --service S --schema X --login U --password-stdin
 //   dorvelian-config FILE --service S --schema X --login U --password P
+//   dorvelian-config FILE --rule-check WORD --person-choice WORD
 //   dorvelian-config --show FILE
 //   dorvelian-config --help | --version
 //
@@ -13,7 +15,9 @@
 // to 4: the optimiser asks with an empty section and number 0, and a record
 // with an empty section or number 0 would answer for any key. The schema is
 // stored with one filler character after it, because the optimiser drops the
-// last character of the stored schema.
+// last character of the stored schema. The run settings (run/Laufeinstellungen)
+// are records of the same kind with the numbers from 5 on; they may be written
+// with the logon items or alone, and a setting not given keeps its record.
 //
 // The file is written readable by its owner only. An existing file that its
 // group or others can read or write is reported on standard error (the
@@ -35,6 +39,7 @@
 #include <vector>
 
 #include "run/Config.hpp"
+#include "run/Laufeinstellungen.hpp"
 
 namespace {
 
@@ -57,18 +62,27 @@ constexpr Item kItems[4] = {{"NET8", 1}, {"SCHEMA", 2}, {"LOGIN", 3}, {"PASS", 4
 constexpr char kUsage[] =
     "usage: dorvelian-config FILE --service S --schema X --login U --password-stdin\n"
     "       dorvelian-config FILE --service S --schema X --login U --password P\n"
+    "       dorvelian-config FILE --rule-check WORD --person-choice WORD\n"
     "       dorvelian-config --show FILE\n"
     "       dorvelian-config --help | --version\n"
     "\n"
     "Writes the enciphered configuration file FILE from which dorvelian takes its\n"
-    "database logon, readable by its owner only; other records of FILE are kept.\n"
+    "database logon and its run settings, readable by its owner only; other records\n"
+    "of FILE are kept. The run settings may be given with the logon or alone.\n"
     "\n"
     "  --service S        service: sqlite:DIR or postgresql://... (without user and password)\n"
     "  --schema X         schema: 1 to 20 letters, digits, '_', '$' or '#'\n"
     "  --login U          logon user\n"
     "  --password-stdin   read the password from the first line of standard input\n"
     "  --password P       the password as an argument (visible to other users of the machine)\n"
-    "  --show FILE        print the four items as the optimiser takes them, password masked\n"
+    "  --rule-check W     after-move (default): the rules judge the person's day without\n"
+    "                     the deployment the person would leave; as-before: with it,\n"
+    "                     as the earlier program did\n"
+    "  --person-choice W  first (default): propose the first person of an overstaffed slot\n"
+    "                     for whom a proposal can be written; first-fitting: the first\n"
+    "                     whose proposal breaks no rule, else the first as with first\n"
+    "  --show FILE        print the four items and the run settings as the optimiser takes\n"
+    "                     them, password masked\n"
     "  --help             this text\n"
     "  --version          the version\n"
     "\n"
@@ -201,11 +215,23 @@ std::string EntryKey(std::string line) {
     return line.substr(a + 1, b - a - 1);
 }
 
-bool IsOwnKey(const std::string& key) {
-    for (const Item& item : kItems)
-        if (key == item.key) return true;
+// One record to write: its key and number, the plain value, and the value
+// the optimiser must read back from it.
+struct Record {
+    std::string key;
+    int number = 0;
+    std::string plain;
+    std::string expected;
+};
+
+bool IsKeyOf(const std::string& key, const std::vector<Record>& records) {
+    for (const Record& r : records)
+        if (key == r.key) return true;
     return false;
 }
+
+// The value the optimiser reads back from a record of the file.
+std::string ReadBack(const Record& r, const char* path);
 
 std::string DirectoryOf(const std::string& path) {
     std::size_t slash = path.rfind('/');
@@ -278,13 +304,39 @@ int Show(const char* path) {
         }
         WipeString(taken);
     }
+    // A setting without a record is the default; one whose value is none of
+    // its words is the default too, and reported.
+    for (int i = 0; i < kEinstellungen; ++i) {
+        const EinstellungsArt& art = Einstellung_Art(i);
+        Config_Read_Schluessel(art.schluessel, path);
+        const ConfigErgebnis& r = Config_Ergebnis();
+        const int w = r.schluessel.empty() ? -1 : Einstellung_Wort(i, r.wert.view());
+        if (w >= 0) {
+            std::printf("%s=%s\n", art.schluessel, art.worte[w]);
+            continue;
+        }
+        std::printf("%s=%s (default)\n", art.schluessel, art.worte[0]);
+        if (!r.schluessel.empty()) {
+            std::fprintf(stderr, "dorvelian-config: %s in %s is not a word of --%s; the optimiser takes %s\n",
+                         art.schluessel, path, art.option, art.worte[0]);
+            ++missing;
+        }
+    }
     // The last lookup left the password in the module's results.
     Config_Read("", "", 0, "");
     return missing == 0 ? 0 : 1;
 }
 
-int Write(const std::string& path, const std::string& service, const std::string& schema,
-          const std::string& login, std::string& password) {
+std::string ReadBack(const Record& r, const char* path) {
+    if (r.number > static_cast<int>(sizeof kItems / sizeof kItems[0])) {
+        Config_Read_Schluessel(r.key.c_str(), path);
+        return Config_Ergebnis().wert.str();
+    }
+    Config_Read("", r.key.c_str(), 0, path);
+    return TakenItem(r.key.c_str(), Config_Ergebnis().wert.c_str());
+}
+
+int Write(const std::string& path, std::vector<Record>& records) {
     std::string old;
     bool exists = false;
     if (!ReadWholeFile(path, old, exists)) {
@@ -296,19 +348,17 @@ int Write(const std::string& path, const std::string& service, const std::string
     if (exists) WarnIfOthersHaveAccess(path, true);
 
     std::string content;
-    const std::string values[4] = {service, schema + kSchemaFiller, login, password};
-    for (int i = 0; i < 4; ++i) {
+    for (const Record& r : records) {
         content += kHeaderLine;
         content += '\n';
-        content += std::to_string(kItems[i].number) + ";" + kItems[i].key + ";" +
-                   Wert_Verschluesseln(values[i]) + "\n";
+        content += std::to_string(r.number) + ";" + r.key + ";" + Wert_Verschluesseln(r.plain) + "\n";
     }
-    // Other records follow unchanged; earlier records of the four keys go.
+    // Other records follow unchanged; earlier records of the keys written go.
     if (exists) {
         std::vector<std::string> lines = SplitLines(old);
         std::size_t i = 0;
         for (; i + 1 < lines.size(); i += 2) {
-            if (IsOwnKey(EntryKey(lines[i + 1]))) continue;
+            if (IsKeyOf(EntryKey(lines[i + 1]), records)) continue;
             content += lines[i];
             content += lines[i + 1];
         }
@@ -334,12 +384,10 @@ int Write(const std::string& path, const std::string& service, const std::string
 
     // Read the new file back the way the optimiser does before it replaces
     // the old one.
-    const std::string expected[4] = {service, schema, login, password};
     bool same = true;
-    for (int i = 0; i < 4; ++i) {
-        Config_Read("", kItems[i].key, 0, tmp.c_str());
-        std::string taken = TakenItem(kItems[i].key, Config_Ergebnis().wert.c_str());
-        if (taken != expected[i]) same = false;
+    for (const Record& r : records) {
+        std::string taken = ReadBack(r, tmp.c_str());
+        if (taken != r.expected) same = false;
         WipeString(taken);
     }
     Config_Read("", "", 0, "");
@@ -361,8 +409,8 @@ int Write(const std::string& path, const std::string& service, const std::string
 }  // namespace
 
 int main(int argc, char** argv) {
-    enum { kService = 1000, kSchema, kLogin, kPassword, kPasswordStdin, kShow, kHelp, kVersion };
-    static const option kOptions[] = {
+    enum { kService = 1000, kSchema, kLogin, kPassword, kPasswordStdin, kShow, kHelp, kVersion, kSetting };
+    std::vector<option> kOptions = {
         {"service", required_argument, nullptr, kService},
         {"schema", required_argument, nullptr, kSchema},
         {"login", required_argument, nullptr, kLogin},
@@ -371,15 +419,31 @@ int main(int argc, char** argv) {
         {"show", required_argument, nullptr, kShow},
         {"help", no_argument, nullptr, kHelp},
         {"version", no_argument, nullptr, kVersion},
-        {nullptr, 0, nullptr, 0},
     };
+    // One option per run setting, from the table of settings.
+    for (int i = 0; i < kEinstellungen; ++i)
+        kOptions.push_back({Einstellung_Art(i).option, required_argument, nullptr, kSetting + i});
+    kOptions.push_back({nullptr, 0, nullptr, 0});
+    int settings[kEinstellungen];
+    for (int& w : settings) w = -1;
 
     std::string service, schema, login, password, show;
     bool haveService = false, haveSchema = false, haveLogin = false, haveShow = false;
     bool passwordArg = false, passwordStdin = false;
     opterr = 0;  // the messages below name the option
     int opt;
-    while ((opt = getopt_long(argc, argv, ":h", kOptions, nullptr)) != -1) {
+    while ((opt = getopt_long(argc, argv, ":h", kOptions.data(), nullptr)) != -1) {
+        if (opt >= kSetting && opt < kSetting + kEinstellungen) {
+            const int i = opt - kSetting;
+            settings[i] = Einstellung_Wort(i, optarg);
+            if (settings[i] < 0) {
+                std::string words;
+                for (const char* const* w = Einstellung_Art(i).worte; *w != nullptr; ++w)
+                    words += std::string(words.empty() ? "" : " or ") + *w;
+                return Misuse(std::string("--") + Einstellung_Art(i).option + " takes " + words);
+            }
+            continue;
+        }
         switch (opt) {
             case kService: service = optarg; haveService = true; break;
             case kSchema: schema = optarg; haveSchema = true; break;
@@ -403,23 +467,47 @@ int main(int argc, char** argv) {
     }
     const int files = argc - optind;
 
+    bool anySetting = false;
+    for (int w : settings) anySetting = anySetting || w >= 0;
+    const bool anyLogon = haveService || haveSchema || haveLogin || passwordArg || passwordStdin;
+
     if (haveShow) {
-        if (files != 0 || haveService || haveSchema || haveLogin || passwordArg || passwordStdin)
-            return Misuse("--show takes only the file");
+        if (files != 0 || anyLogon || anySetting) return Misuse("--show takes only the file");
         return Show(show.c_str());
     }
     if (files == 0) return Misuse("no configuration file given");
     if (files > 1) return Misuse(std::string("one configuration file only; also given: ") + argv[optind + 1]);
-    if (!haveService || !haveSchema || !haveLogin)
-        return Misuse("--service, --schema and --login are all needed");
-    if (passwordArg == passwordStdin) return Misuse("give either --password or --password-stdin");
+    // Without a run setting the logon is what is written; with one, the logon
+    // may be left out.
+    if (anyLogon || !anySetting) {
+        if (!haveService || !haveSchema || !haveLogin)
+            return Misuse("--service, --schema and --login are all needed");
+        if (passwordArg == passwordStdin) return Misuse("give either --password or --password-stdin");
+    }
 
     const std::string path = argv[optind];
     if (passwordStdin && !ReadPasswordFromStdin(password))
         return Refuse("password", "was not given on standard input");
 
-    int rc = CheckItems(service, schema, login, password);
-    if (rc == 0) rc = Write(path, service, schema, login, password);
+    int rc = anyLogon ? CheckItems(service, schema, login, password) : 0;
+    if (rc == 0) {
+        std::vector<Record> records;
+        if (anyLogon) {
+            const std::string plain[4] = {service, schema + kSchemaFiller, login, password};
+            const std::string expected[4] = {service, schema, login, password};
+            for (int i = 0; i < 4; ++i) records.push_back({kItems[i].key, kItems[i].number, plain[i], expected[i]});
+        }
+        for (int i = 0; i < kEinstellungen; ++i) {
+            if (settings[i] < 0) continue;
+            const EinstellungsArt& art = Einstellung_Art(i);
+            records.push_back({art.schluessel, art.nummer, art.worte[settings[i]], art.worte[settings[i]]});
+        }
+        rc = Write(path, records);
+        for (Record& r : records) {
+            WipeString(r.plain);
+            WipeString(r.expected);
+        }
+    }
     WipeString(password);
     return rc;
 }
