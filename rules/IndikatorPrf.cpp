@@ -10,6 +10,7 @@
 #include "rules/Datum.hpp"
 #include "rules/Eignung.hpp"
 #include "rules/PnrSatz.hpp"
+#include "rules/Verlassen.hpp"
 #include "run/Log.hpp"
 
 namespace {
@@ -31,8 +32,10 @@ bool Groesser(const FixText<15>& x, const FixText<15>& y) {
 
 }  // namespace
 
+// The person's own deployments come through rules/Verlassen: with a left
+// deployment in the record, the day is the day after the move.
 int32_t Prefix_IndikatorPrf(PnrSatz& p, const Dvm720Bss& bss) {
-    int32_t rc = TagArbZt_Brutto(p);
+    int32_t rc = TagArbZt_Nach_Umzug(p);
     if (rc != 0 && rc != 1403) {
         Log_Printf("-Fehler: Prefix_IndikatorPrf->TagArbZt_Brutto() RC: %ld! PNR: %s DAT: %s",
                    (long)rc, p.Pnr.c_str(), p.Datum.c_str());
@@ -53,9 +56,10 @@ int32_t Prefix_IndikatorPrf(PnrSatz& p, const Dvm720Bss& bss) {
 
     // Later rows overwrite earlier ones: the last qualifying row in cursor
     // order (date, then activity) wins.
+    bool verlassenGesehen = false;
     for (;;) {
         Dvm730Bdp bdp;
-        rc = Bdp_VorNchBsz_Read(bdp);
+        rc = Bdp_Lesen_Nach_Umzug(p, Bdp_VorNchBsz_Read, bdp, verlassenGesehen);
         if (rc != 0) break;
         const bool zweiterBezug = (bdp.BdpAwp == 3 && bdp.BdpAsw == 3);
         const int rv = zweiterBezug ? bdp.BdpOsv : bdp.BdpSzv;

@@ -9,6 +9,7 @@
 #include "rules/Datum.hpp"
 #include "rules/Eignung.hpp"
 #include "rules/PnrSatz.hpp"
+#include "rules/Verlassen.hpp"
 
 namespace {
 
@@ -89,8 +90,10 @@ void NettoArbZt_Ermitteln(PnrSatz& p) {
     bool voll = false;
 
     Bdp_PnrDat_Open(p.Pnr.c_str(), p.Datum.c_str());
+    // The day after the move, when the record names a left deployment.
+    bool verlassenGesehen = false;
     Dvm730Bdp bdp;
-    int32_t rc = Bdp_PnrDat_Read(bdp);
+    int32_t rc = Bdp_Lesen_Nach_Umzug(p, Bdp_PnrDat_Read, bdp, verlassenGesehen);
     const bool keineZeilen = (rc != 0);
 
     // Rows come in order of slot start; the frame goes in before the first
@@ -118,7 +121,7 @@ void NettoArbZt_Ermitteln(PnrSatz& p) {
             break;
         }
         bdp = Dvm730Bdp{};
-        rc = Bdp_PnrDat_Read(bdp);
+        rc = Bdp_Lesen_Nach_Umzug(p, Bdp_PnrDat_Read, bdp, verlassenGesehen);
         if (rc == 0) ++n;
     }
     Bdp_PnrDat_Close();

@@ -5,6 +5,24 @@
 
 #include "db/FixText.hpp"
 
+// The deployment a candidate would leave: the record of the person review,
+// by the fields that tell it from the person's other deployments. While
+// `gilt` is set, the rules judge the person's day after the move: this row
+// is left out of every read of the person's own deployments that feeds them
+// (rules/Verlassen). Not set, every deployment of the day counts.
+struct VerlassenerEinsatz {
+    bool gilt = false;
+    FixText<6> Plg;
+    FixText<6> Eso;
+    FixText<6> Esa;
+    FixText<9> Pnr;
+    FixText<10> Bdt;
+    int32_t Szv = 0;
+    int32_t Asw = 0;
+    int32_t Akt = 0;
+    int32_t Azt = 0;  // its working minutes, part of the day's sum
+};
+
 struct PnrSatz {
     FixText<9> Pnr;          // person number
     FixText<6> PbvEso;       // unit of the person's assignment on the date
@@ -38,6 +56,7 @@ struct PnrSatz {
     int32_t ArbZtBrutto = 0; // working minutes of the day incl. the target slot's share
     int32_t Ueberschneidung = 0;  // 1 when a deployment overlaps the target slot
     int32_t Akt = 9999;      // activity number
+    VerlassenerEinsatz Verlassen;  // the deployment left by the move; none after reset
 };
 
 // Reset state: everything zero or empty, function codes three blanks, Akt 9999.
