@@ -65,13 +65,7 @@ void Bdk_Vorschlag_Fuellen(Dvm735Bdk& bdk, const PnrSatz& pnr, const Dvm720Bss& 
     bdk.BdkZbi = pnr.Datum;
 }
 
-int Erstelle_Umbesetzungsvorschlag(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730Bdp& bdp) {
-    FixText<33> key;
-    Bdk_Schluessel_Bilden(key);
-    Dvm735Bdk bdk;
-    Bdk_Vorschlag_Fuellen(bdk, pnr, bss, bdp);
-    bdk.BdkKey = key;
-
+int Vorschlag_Pruefen(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730Bdp& bdp) {
     // Three single-row reads on the way depend only on the person, the slot
     // and the plan group: the day's working time, the rule switches and the
     // count of open proposals. They go out together now and are taken where
@@ -99,8 +93,14 @@ int Erstelle_Umbesetzungsvorschlag(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm
                    static_cast<long>(bdp.BdpSzv));
         anzahl = 0;  // an unknown count does not block the proposal
     }
-    if (anzahl > 0) return 0;  // already proposed out of this slot
+    return anzahl > 0 ? 0 : 1;  // 0: already proposed out of this slot
+}
 
+namespace {
+int Vorschlag_Einfuegen(const PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730Bdp& bdp, const FixText<33>& key) {
+    Dvm735Bdk bdk;
+    Bdk_Vorschlag_Fuellen(bdk, pnr, bss, bdp);
+    bdk.BdkKey = key;
     bdk.BdkFnr = pnr.Fnr;
 
     const int32_t rcIns = Bdk_Insert(bdk);
@@ -117,4 +117,19 @@ int Erstelle_Umbesetzungsvorschlag(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm
         return 0;
     }
     return 1;
+}
+}  // namespace
+
+int Vorschlag_Schreiben(const PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730Bdp& bdp) {
+    FixText<33> key;
+    Bdk_Schluessel_Bilden(key);
+    return Vorschlag_Einfuegen(pnr, bss, bdp, key);
+}
+
+int Erstelle_Umbesetzungsvorschlag(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730Bdp& bdp) {
+    // The key is drawn first, whether or not a proposal follows.
+    FixText<33> key;
+    Bdk_Schluessel_Bilden(key);
+    if (Vorschlag_Pruefen(pnr, bss, bdp) == 0) return 0;
+    return Vorschlag_Einfuegen(pnr, bss, bdp, key);
 }

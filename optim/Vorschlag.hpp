@@ -17,6 +17,15 @@ struct Dvm735Bdk;
 // commit makes it lasting), 0 = none written.
 int Erstelle_Umbesetzungsvorschlag(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730Bdp& bdp);
 
+// The two halves of it, for a review that judges several persons before it
+// writes. Vorschlag_Pruefen runs the checks (the reason code stays in
+// pnr.Fnr) and the count of open proposals out of this slot, logging a
+// failed count as the proposal does; 1 = a proposal can be written.
+// Vorschlag_Schreiben draws the key and inserts the proposal with pnr.Fnr,
+// logging a failed insert; 1 = inserted.
+int Vorschlag_Pruefen(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730Bdp& bdp);
+int Vorschlag_Schreiben(const PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730Bdp& bdp);
+
 // "OPTVS" followed by r4, r3, r2, r1 in decimal, without separators.
 void Bdk_Schluessel_Formatieren(FixText<33>& key, long r1, long r2, long r3, long r4);
 // Draws r1 to r4 in this order from the program's generator and formats the key.
