@@ -98,12 +98,9 @@ int Main(int argc, char** argv) {
     konfigurationsWert(login, "LOGIN", pfad, 199, false);
     konfigurationsWert(passwort, "PASS", pfad, 199, false);
 
-    Laufeinstellungen_Lesen(pfad, Lauf().Einstellungen);
-
     Log_Pfade_Setzen(schema.c_str());
     Log_Write("*** Programmstart Dorvelian ***");
     konfigurationsfehlerMelden(pfad);
-    einstellungenMelden(Lauf().Einstellungen);
 
     int32_t r = dbConnect(login.c_str(), passwort.c_str(), dienst.c_str(), schema.c_str());
     passwort.clear();
@@ -119,6 +116,9 @@ int Main(int argc, char** argv) {
 
     Laufkontext& lk = Lauf();
     Parameter_Uebernehmen(argc, argv, lk);
+    // The run settings join the parameters in the run context.
+    Laufeinstellungen_Lesen(pfad, lk.Einstellungen);
+    einstellungenMelden(lk.Einstellungen);
     if (!Planzeitraum_OK(lk)) {
         Log_Write("-Fehler: Main()->Planzeitraum_OK(): Planbeginn/-Ende unzulaessig!");
     } else if (!lk.Plg.empty()) {
