@@ -98,6 +98,7 @@ struct Optionen {
     std::string user = "demo";     // logon written to the configuration file
     std::string passwort = "demo";
     bool nullen = false;           // NULLs in some deployments' sort columns
+    std::string start;             // first plan day 'yyyymmdd'; empty = today
 };
 
 // Codes name their place in the structure and fit their column widths:
@@ -125,7 +126,7 @@ void Usage(std::FILE* aus) {
                  "                      [--units N] [--workplaces N] [--slots N] [--persons N]\n"
                  "                      [--seed N] [--force] [--pg URI] [--user NAME] [--password PW]\n"
                  "                      [--schema-dir DIR]\n"
-                 "                      [--nulls]\n"
+                 "                      [--nulls] [--start YYYYMMDD]\n"
                  "       dorvelian-demo --help | --version\n"
                  "Writes a demo plan, the configuration file and the log folder the optimiser\n"
                  "runs with, and prints the command that runs it.\n"
@@ -147,6 +148,9 @@ void Usage(std::FILE* aus) {
                  "  --schema-dir DIR  folder of the DDL files, with sqlite/ and postgresql/ (default:\n"
                  "                    share/dorvelian/schema of the installation)\n"
                  "  --nulls           NULL in BdpRnd, BdpOsv, BdpAkt and BdpAzt of some deployments\n"
+                 "  --start YYYYMMDD  first plan day instead of today (today or later), so that the\n"
+                 "                    plan is the same whatever day it is made; the printed command\n"
+                 "                    then names the plan's period\n"
                  "  --help            this text\n"
                  "  --version         the version\n"
                  "Exit codes: 0 done; 1 the plan could not be written; 2 usage error, or DEMO\n"
@@ -181,7 +185,7 @@ int Fehlbedienung(const std::string& was) {
 int OptionenLesen(int argc, char** argv, Optionen& o) {
     enum {
         kDir = 1000, kSchema, kDays, kPlangroups, kUnits, kWorkplaces, kSlots, kPersons, kSeed, kForce,
-        kPg, kUser, kPassword, kSchemaDir, kDdl, kHelp, kVersion, kNulls
+        kPg, kUser, kPassword, kSchemaDir, kDdl, kHelp, kVersion, kNulls, kStart
     };
     static const option kOptionen[] = {
         {"dir", required_argument, nullptr, kDir},
@@ -193,6 +197,7 @@ int OptionenLesen(int argc, char** argv, Optionen& o) {
         {"slots", required_argument, nullptr, kSlots},
         {"persons", required_argument, nullptr, kPersons},
         {"seed", required_argument, nullptr, kSeed},
+        {"start", required_argument, nullptr, kStart},
         {"force", no_argument, nullptr, kForce},
         {"pg", required_argument, nullptr, kPg},
         {"user", required_argument, nullptr, kUser},
@@ -231,6 +236,7 @@ int OptionenLesen(int argc, char** argv, Optionen& o) {
             case kUser: o.user = wert; continue;
             case kPassword: o.passwort = wert; continue;
             case kSchemaDir: o.schemaDir = wert; continue;
+            case kStart: o.start = wert; continue;
             case kDdl: o.ddl = wert; continue;
             case kSeed: {
                 char* end = nullptr;
@@ -329,6 +335,15 @@ int64_t Heute() {
     localtime_r(&jetzt, &lt);
     return db::jd::daysFromCivil(lt.tm_year + 1900, static_cast<unsigned>(lt.tm_mon + 1),
                                  static_cast<unsigned>(lt.tm_mday));
+}
+std::string Text8(int64_t t);
+// The day of a --start date 'yyyymmdd' of the civil calendar, today or
+// later; -1 for anything else.
+int64_t StartTag(const std::string& text) {
+    if (text.size() != 8 || text.find_first_not_of("0123456789") != std::string::npos) return -1;
+    const int64_t t = db::jd::daysFromCivil(std::stoi(text.substr(0, 4)), static_cast<unsigned>(std::stoi(text.substr(4, 2))),
+                                            static_cast<unsigned>(std::stoi(text.substr(6, 2))));
+    return Text8(t) == text && t >= Heute() ? t : -1;
 }
 std::string Text8(int64_t t) {
     Datum d = Zivil(t);
@@ -1247,6 +1262,7 @@ int main(int argc, char** argv) {
     Optionen o;
     int rc = OptionenLesen(argc, argv, o);
     if (rc != 0) return rc < 0 ? 0 : rc;
+    if (!o.start.empty() && StartTag(o.start) < 0) return Fehlbedienung("--start needs a date yyyymmdd, today or later");
     // The DDL files: a wrong --schema-dir is a usage error, none found beside
     // the program a broken installation.
     std::string ddlWarum;
@@ -1296,6 +1312,7 @@ int main(int argc, char** argv) {
 
     Plan p;
     p.heute = Heute();
+    if (!o.start.empty()) p.heute = StartTag(o.start);
     Zufall z{o.seed};
     p.schichten = o.schichten;
     StrukturBauen(o, z, p);
@@ -1388,8 +1405,11 @@ int main(int argc, char** argv) {
                 "(%ld understaffed, %ld overstaffed)\n",
                 anzBdp, anzZtg, anzBsm, gezaehlt, unter, ueber);
     std::printf("Run the optimiser with:\n");
-    std::printf("  cd %s && %s dorvelian.cfg demo 00000000 00000000 PLG JOB0001 KEY0001 00000 00000 00000 PLAN_OPTIM\n",
-                Shell((demo / "work").string()).c_str(), Shell(ProgrammVerzeichnis() + "/dorvelian").c_str());
+    const std::string zeitraum =
+        o.start.empty() ? "00000000 00000000" : Text8(p.heute) + " " + Text8(p.heute + o.tage - 1);
+    std::printf("  cd %s && %s dorvelian.cfg demo %s PLG JOB0001 KEY0001 00000 00000 00000 PLAN_OPTIM\n",
+                Shell((demo / "work").string()).c_str(), Shell(ProgrammVerzeichnis() + "/dorvelian").c_str(),
+                zeitraum.c_str());
     std::printf("The run log is %s/dorvelian_%s.log\n", logDir.c_str(), o.schema.c_str());
     return 0;
 }
