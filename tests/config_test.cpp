@@ -12,6 +12,7 @@
 
 #include "run/Blowfish.hpp"
 #include "run/Config.hpp"
+#include "run/Laufeinstellungen.hpp"
 
 namespace {
 
@@ -454,6 +455,80 @@ TEST_F(ConfigToolTest, ShowPrintsTheItemsWithTheProgramsRulesAndMasksThePassword
     EXPECT_EQ(Run("--show " + Quote(Path("absent.cfg"))), 1);
     EXPECT_EQ(out_, "NET8=\nSCHEMA=\nLOGIN=\nPASS=\n" "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\n");
     EXPECT_FALSE(err_.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The run settings as the program reads them: by key alone, the default
+// without a record, and an unusable value noted and taken as the default.
+TEST_F(ConfigFileTest, RunSettingsAreReadByKeyWithDefaults) {
+    const std::string logon = Rec("db", "1", "NET8", "svc") + Rec("db", "4", "PASS", "pw");
+    struct Fall {
+        const char* was;
+        std::string datei;
+        int regel, person;
+        EinstellungsQuelle quelleRegel, quellePerson;
+    } faelle[] = {
+        {"older file", logon, kNachUmzug, kErste, EinstellungsQuelle::Vorgabe, EinstellungsQuelle::Vorgabe},
+        {"both", logon + Rec("db", "5", "RULE-CHECK", "as-before") + Rec("db", "6", "PERSON-CHOICE", "first-fitting"),
+         kWieFrueher, kErstePassende, EinstellungsQuelle::Datei, EinstellungsQuelle::Datei},
+        // A logon record with an empty section or number 0 answers for any
+        // key in the logon lookup, but not for a setting.
+        {"catch-all records", Rec("", "0", "NET8", "as-before") + Rec("db", "6", "PERSON-CHOICE", "first"), kNachUmzug,
+         kErste, EinstellungsQuelle::Vorgabe, EinstellungsQuelle::Datei},
+        {"unusable", logon + Rec("db", "5", "RULE-CHECK", "As-Before"), kNachUmzug, kErste,
+         EinstellungsQuelle::Unbrauchbar, EinstellungsQuelle::Vorgabe},
+        {"first record wins", Rec("db", "5", "RULE-CHECK", "as-before") + Rec("db", "5", "RULE-CHECK", "after-move"),
+         kWieFrueher, kErste, EinstellungsQuelle::Datei, EinstellungsQuelle::Vorgabe},
+    };
+    for (const Fall& f : faelle) {
+        SCOPED_TRACE(f.was);
+        Laufeinstellungen e;
+        e.wahl[0] = e.wahl[1] = 7;  // every field is set by the reading
+        Laufeinstellungen_Lesen(WriteFile(f.datei).c_str(), e);
+        EXPECT_EQ(e.wahl[static_cast<int>(Einstellung::Regelpruefung)], f.regel);
+        EXPECT_EQ(e.wahl[static_cast<int>(Einstellung::Personenwahl)], f.person);
+        EXPECT_EQ(e.quelle[static_cast<int>(Einstellung::Regelpruefung)], f.quelleRegel);
+        EXPECT_EQ(e.quelle[static_cast<int>(Einstellung::Personenwahl)], f.quellePerson);
+        EXPECT_TRUE(Config_Ergebnis().wert.empty());  // nothing of the file stays behind
+    }
+}
+
+// Settings written alone keep the logon, a later logon keeps the settings,
+// --show prints them, and a word that is none of the setting's is refused.
+TEST_F(ConfigToolTest, RunSettingsAreWrittenAloneOrWithTheLogonAndShown) {
+    const std::string file = Path("settings.cfg");
+    const std::string logon = Quote(file) + " " + Items("ORCL", "PLAN01", "planer") + " --password pw";
+    const std::string items = "NET8=ORCL\nSCHEMA=PLAN01\nLOGIN=planer\nPASS=********\n";
+    ASSERT_EQ(Run(logon), 0) << err_;
+    struct Schritt {
+        std::string args;
+        int rc;
+        std::string show;
+    } schritte[] = {
+        {Quote(file) + " --rule-check as-before", 0,
+         items + "RULE-CHECK=as-before\nPERSON-CHOICE=first (default)\n"},
+        {Quote(file) + " --person-choice=first-fitting", 0, items + "RULE-CHECK=as-before\nPERSON-CHOICE=first-fitting\n"},
+        {logon, 0, items + "RULE-CHECK=as-before\nPERSON-CHOICE=first-fitting\n"},
+        {Quote(file) + " --rule-check after-move --person-choice first", 0,
+         items + "RULE-CHECK=after-move\nPERSON-CHOICE=first\n"},
+        {Quote(file) + " --rule-check before", 2, items + "RULE-CHECK=after-move\nPERSON-CHOICE=first\n"},
+        {Quote(file) + " --rule-check as-before --login x", 2, items + "RULE-CHECK=after-move\nPERSON-CHOICE=first\n"},
+    };
+    for (const Schritt& s : schritte) {
+        EXPECT_EQ(Run(s.args), s.rc) << s.args << ": " << err_;
+        EXPECT_EQ(Run("--show " + Quote(file)), 0) << err_;
+        EXPECT_EQ(out_, s.show) << s.args;
+    }
+    EXPECT_EQ(Lookup("PASS", file), "pw");
+
+    // A record the program cannot use: --show says so and fails.
+    std::ofstream(Path("other.cfg")) << "hdr;dorvelian;\n6;PERSON-CHOICE;" + Wert_Verschluesseln("best") + "\n";
+    EXPECT_EQ(Run("--show " + Quote(Path("other.cfg"))), 1);
+    EXPECT_NE(out_.find("PERSON-CHOICE=first (default)\n"), std::string::npos) << out_;
+    EXPECT_NE(err_.find("PERSON-CHOICE"), std::string::npos) << err_;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "optim/Nachzaehlung.hpp"
 #include "optim/Scan.hpp"
 #include "run/Einsatzplan.hpp"
+#include "run/Laufeinstellungen.hpp"
 #include "run/Laufkontext.hpp"
 #include "run/Log.hpp"
 #include "run/Zufall.hpp"
@@ -482,6 +483,54 @@ TEST_P(OptimSzenario, ReasonCodeOfTheChecksTravelsWithTheProposal) {
     Opt_UntBszPlg(lk, "PG");
     EXPECT_EQ(vorschlaege(), (Liste{"P1 E1/A1/360 -> E1/A1/840-1320/SP 1501",
                                     "P2 E1/A1/360 -> E1/A1/840-1320/SP 1412"}));
+}
+
+// Who is proposed under the run settings. P1 and P2 stand in the early slot
+// (P1 first), the late slot lacks one. With the rest rule on, the early
+// deployment that the person leaves ends as the late slot starts: a gap of 0
+// only while it still counts. With the overlap rule on, a second deployment
+// in the late slot of another unit makes a person break it.
+TEST_P(OptimSzenario, PersonenwahlUndRegelpruefungBestimmenWerVorgeschlagenWird) {
+    struct Fall {
+        int ru2, me2;
+        bool p1Belegt, p2Belegt;  // the second deployment at the late slot's times
+        int regelpruefung, personenwahl;
+        const char* erwartet;
+    } faelle[] = {
+        {1, 0, false, false, kWieFrueher, kErste, "P1 E1/A1/360 -> E1/A1/840-1320/SP 1531"},
+        {1, 0, false, false, kNachUmzug, kErste, "P1 E1/A1/360 -> E1/A1/840-1320/SP 0"},
+        {1, 0, false, false, kWieFrueher, kErstePassende, "P1 E1/A1/360 -> E1/A1/840-1320/SP 1531"},
+        {0, 1, true, false, kNachUmzug, kErste, "P1 E1/A1/360 -> E1/A1/840-1320/SP 1541"},
+        {0, 1, true, false, kNachUmzug, kErstePassende, "P2 E1/A1/360 -> E1/A1/840-1320/SP 0"},
+        {0, 1, true, true, kNachUmzug, kErstePassende, "P1 E1/A1/360 -> E1/A1/840-1320/SP 1541"},
+    };
+    Laufeinstellungen& e = Lauf().Einstellungen;
+    const Laufeinstellungen vorher = e;
+    for (const Fall& f : faelle) {
+        SCOPED_TRACE(f.erwartet);
+        for (const char* t : {"Dvm725Bsm", "Dvm720Bss", "Dvm730Bdp", "Dvm735Bdk", "Dvm710Pbv", "Dvm712Pgz",
+                              "Dvm329Ztg"})
+            db.exec(std::string("delete from ") + t);
+        db.exec("update Dvm701Plg set PlgRu2 = " + std::to_string(f.ru2) + ", PlgMe2 = " + std::to_string(f.me2));
+        slot({"E1", "A1", kFrueh, kSpaet, "FR", 1, 1, 1, 2, 100});
+        slot({"E1", "A1", kSpaet, kNacht, "SP", 1, 1, 1, 0, -100});
+        kraft("P1", "E1", "A1", kFrueh, kSpaet, 1);
+        kraft("P2", "E1", "A1", kFrueh, kSpaet, 2);
+        if (f.p1Belegt) einsatz({"P1", "E9", "B9", kSpaet, kNacht, 1, " ", 0, 2});
+        if (f.p2Belegt) einsatz({"P2", "E9", "B9", kSpaet, kNacht, 1, " ", 0, 2});
+        e.wahl[static_cast<int>(Einstellung::Regelpruefung)] = f.regelpruefung;
+        e.wahl[static_cast<int>(Einstellung::Personenwahl)] = f.personenwahl;
+
+        Laufkontext lk = lauf("ESA");
+        Opt_UntBszPlg(lk, "PG");
+        EXPECT_EQ(vorschlaege(), Liste{f.erwartet});
+        // Whoever is proposed, both rows come out the same; a person passed
+        // over leaves no line.
+        EXPECT_EQ(zeile("E1", "A1", kSpaet), "0/0/1/0");
+        EXPECT_EQ(zeile("E1", "A1", kFrueh), "2/1/0/0");
+        EXPECT_TRUE(meldungen().empty());
+    }
+    e = vorher;
 }
 
 TEST_P(OptimSzenario, MissingTargetRowGivesTheUnderstaffedSlotsEndAndCode) {

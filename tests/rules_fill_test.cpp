@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "db/Bdp.hpp"
 #include "db/Bsm.hpp"
 #include "rules/Datum.hpp"
 #include "rules/Eignung.hpp"
 #include "rules/Fill_PnrBss.hpp"
 #include "rules/PnrSatz.hpp"
+#include "rules/Verlassen.hpp"
 #include "run/Log.hpp"
 #include "support/TestDb.hpp"
 
@@ -411,6 +414,65 @@ TEST_P(RegelnDb, VerlassenerEinsatzZaehltMit) {
     EXPECT_EQ(IndikatorPrf(p, slot(840, 1020), 2), 0);
     EXPECT_EQ(p.ArbZtBrutto, 540);
     EXPECT_EQ(p.Fnr, 1541);  // rule 4 runs after rule 2 and overwrites 1521
+}
+
+// The day after the move: the deployment the person leaves (akt 1, 06:00 to
+// 14:00 or 14:00 to 22:00) no longer counts for working time, rest and
+// overlap; without it in the record (the earlier judgement) it does. Another
+// deployment at the same times with another activity number still counts.
+TEST_P(RegelnDb, VerlassenerEinsatzZaehltNachDemUmzugNicht) {
+    struct Fall {
+        const char* was;
+        int ar2, ru2, me2, awp;
+        Einsatz verlassen;
+        std::vector<Einsatz> andere;
+        int rahmenVon, rahmenBis, slotVon, slotBis;
+        int fnrWieFrueher, fnrNachUmzug;
+    } faelle[] = {
+        // Overlap: the same times as the left deployment.
+        {"overlap", 0, 0, 1, 2, {.von = 360, .bis = 840, .azt = 480}, {}, 360, 840, 360, 840, 1541, 0},
+        {"overlap with another", 0, 0, 1, 2, {.von = 360, .bis = 840, .azt = 480},
+         {{.von = 360, .bis = 840, .azt = 480, .akt = 2}}, 360, 840, 360, 840, 1541, 1541},
+        // Rest: early left, late taken: a gap of 0 for assignment kind 1.
+        {"rest", 0, 1, 0, 1, {.von = 360, .bis = 840, .azt = 480}, {}, 840, 1320, 840, 1320, 1531, 0},
+        {"rest to the next day", 0, 1, 0, 1, {.von = 360, .bis = 840, .azt = 480},
+         {{.datum = "20170921", .von = 360, .bis = 840, .azt = 480}}, 840, 1320, 840, 1320, 1531, 1531},
+        // Working time, gross: 480 left + 480 of the slot over 8 hours.
+        {"working time", 1, 0, 0, 2, {.von = 360, .bis = 840, .azt = 480}, {}, 840, 1320, 840, 1320, 1521, 0},
+        // Working time, net: 480 left + 240 of another + 480 of the slot; merged
+        // without the left one 14:00 to 22:00 is 480 and passes, with it 960.
+        {"net working time", 1, 0, 0, 2, {.von = 360, .bis = 840, .azt = 480},
+         {{.von = 840, .bis = 1080, .azt = 240, .akt = 2}}, 840, 1320, 840, 1320, 1521, 0},
+    };
+    for (const Fall& f : faelle) {
+        SCOPED_TRACE(f.was);
+        db_.exec("delete from Dvm730Bdp");
+        db_.exec("delete from Dvm701Plg");
+        planGruppe(0, f.ar2, f.ru2, f.me2);
+        einsatz(f.verlassen);
+        for (const Einsatz& e : f.andere) einsatz(e);
+
+        // The left deployment as the person review reads it.
+        Dvm730Bdp bdp;
+        bdp.BdpPnr = "P1";
+        bdp.BdpBdt = kTag;
+        bdp.BdpPlg = "PG1";
+        bdp.BdpEso = "E1";
+        bdp.BdpEsa = "A1";
+        bdp.BdpSzv = f.verlassen.von;
+        bdp.BdpAsw = f.verlassen.asw;
+        bdp.BdpAkt = f.verlassen.akt;
+        bdp.BdpAzt = f.verlassen.azt;
+        for (bool nachUmzug : {false, true}) {
+            PnrSatz p = person(f.awp);
+            p.RahmenVon = f.rahmenVon;
+            p.RahmenBis = f.rahmenBis;
+            if (nachUmzug) Verlassen_Setzen(p, bdp);
+            IndikatorPrf(p, slot(f.slotVon, f.slotBis), 2);
+            EXPECT_EQ(p.Fnr, nachUmzug ? f.fnrNachUmzug : f.fnrWieFrueher) << (nachUmzug ? "after" : "before");
+        }
+    }
+    EXPECT_EQ(log(), "");
 }
 
 // ---------------------------------------------------------- record completion
