@@ -11,7 +11,7 @@
 #
 #   bench/network_run.sh --cluster DIR [--build DIR] [--units "5 20 80"]
 #                        [--delays "local 0 0.1 0.5"] [--days 7] [--repeat N]
-#                        [--modes "plain batched"]
+#                        [--modes "plain batched"] [--settings "OPTIONS"]
 #
 # --cluster  directory of a running tools/pg-test-cluster.sh cluster
 # --build    build directory with dorvelian, dorvelian-demo, dorvelian-config
@@ -20,6 +20,8 @@
 #            list is the cluster's own socket (default "local 0 0.1 0.5")
 # --repeat   runs per line, each on a freshly loaded plan; the fastest counts
 #            (default 1)
+# --settings run settings for dorvelian-config, e.g. "--person-choice
+#            first-fitting" (default none: the defaults)
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 build=$src/build
@@ -29,6 +31,7 @@ delays="local 0 0.1 0.5"
 days=7
 repeat=1
 modes="plain batched"
+settings=
 while [ $# -gt 0 ]; do
   case $1 in
     --cluster) cluster=$(cd "$2" && pwd -P); shift 2 ;;
@@ -38,6 +41,7 @@ while [ $# -gt 0 ]; do
     --days) days=$2; shift 2 ;;
     --repeat) repeat=$2; shift 2 ;;
     --modes) modes=$2; shift 2 ;;
+    --settings) settings=$2; shift 2 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -65,6 +69,8 @@ one() {
     [ "$backend" = postgresql ] && extra=(--pg "$direct" --user "$user" --password "$pass")
     "$build/dorvelian-demo" --dir "$dir" --force --days "$days" --plangroups 1 --units "$u" \
       --workplaces 5 --slots 3 "${extra[@]}" >/dev/null
+    # shellcheck disable=SC2086
+    [ -z "$settings" ] || "$build/dorvelian-config" "$dir/work/dorvelian.cfg" $settings
     if [ "$backend" = postgresql ] && [ "$delay" != local ]; then
       local us
       us=$(awk -v d="$delay" 'BEGIN { printf "%d", d * 1000 }')

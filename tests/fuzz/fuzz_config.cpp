@@ -16,6 +16,7 @@
 
 #include "run/Blowfish.hpp"
 #include "run/Config.hpp"
+#include "run/Laufeinstellungen.hpp"
 
 namespace {
 
@@ -70,6 +71,24 @@ void fuzzFile(std::string_view data) {
         if (!e.schluessel.empty() && !e.sektion.empty() && e.nummer != 0)
             require(e.schluessel == std::string_view(key), "record matched on nothing");
     }
+    // A run setting is found by its key alone, and reads as one of its words.
+    for (int i = 0; i < kEinstellungen; ++i) {
+        const char* key = Einstellung_Art(i).schluessel;
+        Config_Read_Schluessel(key, tempPath().c_str());
+        checkLookup(file);
+        if (!Config_Ergebnis().schluessel.empty())
+            require(Config_Ergebnis().schluessel == std::string_view(key), "setting matched on another key");
+    }
+    Laufeinstellungen e;
+    Laufeinstellungen_Lesen(tempPath().c_str(), e);
+    for (int i = 0; i < kEinstellungen; ++i) {
+        int n = 0;
+        while (Einstellung_Art(i).worte[n] != nullptr) ++n;
+        require(e.wahl[i] >= 0 && e.wahl[i] < n, "setting outside its words");
+        require(e.quelle[i] == EinstellungsQuelle::Unbrauchbar || e.unbrauchbar[i].empty(),
+                "a value noted as unusable for a usable setting");
+    }
+    require(Config_Ergebnis().wert.empty(), "a setting's value left in the results");
     // A lookup that only the number can satisfy.
     Config_Read("\x01no section", "\x01no key", 7, tempPath().c_str());
     checkLookup(file);
