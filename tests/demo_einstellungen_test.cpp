@@ -54,11 +54,11 @@ protected:
         EXPECT_FALSE(service.empty());
         testdb::Workspace ws;
         ws.writeConfig(service, "PLAN", plan.login(), plan.password());
-        if (!einstellungen.empty())
-            EXPECT_EQ(std::system((std::string(DORVELIAN_BIN_DIR) + "/dorvelian-config " + Quote(ws.configPath()) +
-                                   " " + einstellungen)
-                                      .c_str()),
-                      0);
+        if (!einstellungen.empty()) {
+            const std::string cfg =
+                std::string(DORVELIAN_BIN_DIR) + "/dorvelian-config " + Quote(ws.configPath()) + " " + einstellungen;
+            EXPECT_EQ(std::system(cfg.c_str()), 0) << cfg;
+        }
         std::string cmd = "cd " + Quote(ws.workDir()) + " && " + (umgebung ? std::string(umgebung) + " " : "") +
                           Quote(programm ? programm : std::string(DORVELIAN_BIN_DIR) + "/dorvelian") + " dorvelian.cfg";
         for (const std::string& p : parameter) cmd += " " + p;
@@ -90,6 +90,9 @@ TEST_P(DemoEinstellungen, WieFrueherHinterlaesstDieZeilenDesFrueherenProgramms) 
 
     const Liste wieFrueher = Lauf(plan, "asb", "--rule-check as-before", kFesterLauf);
     EXPECT_EQ(wieFrueher, erwartet);
+    // So do the plain scan and the plain server reads.
+    EXPECT_EQ(Lauf(plan, "asbscan", "--rule-check as-before", kFesterLauf, "DORVELIAN_SCAN=plain"), erwartet);
+    EXPECT_EQ(Lauf(plan, "asbpipe", "--rule-check as-before", kFesterLauf, "DORVELIAN_PIPELINE=off"), erwartet);
     // The default judges the day after the move: other reason codes on the
     // same plan, the same staffing figures.
     const Liste nachUmzug = Lauf(plan, "nach", "", kFesterLauf);
