@@ -79,13 +79,13 @@ void fuzzFile(std::string_view data) {
         if (!Config_Ergebnis().schluessel.empty())
             require(Config_Ergebnis().schluessel == std::string_view(key), "setting matched on another key");
     }
-    Laufeinstellungen e;
-    Laufeinstellungen_Lesen(tempPath().c_str(), e);
+    Laufeinstellungen einst;
+    Laufeinstellungen_Lesen(tempPath().c_str(), einst);
     for (int i = 0; i < kEinstellungen; ++i) {
         int n = 0;
         while (Einstellung_Art(i).worte[n] != nullptr) ++n;
-        require(e.wahl[i] >= 0 && e.wahl[i] < n, "setting outside its words");
-        require(e.quelle[i] == EinstellungsQuelle::Unbrauchbar || e.unbrauchbar[i].empty(),
+        require(einst.wahl[i] >= 0 && einst.wahl[i] < n, "setting outside its words");
+        require(einst.quelle[i] == EinstellungsQuelle::Unbrauchbar || einst.unbrauchbar[i].empty(),
                 "a value noted as unusable for a usable setting");
     }
     require(Config_Ergebnis().wert.empty(), "a setting's value left in the results");
