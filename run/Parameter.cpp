@@ -1,6 +1,7 @@
 // Take-over of the command line into the run context, and the check of the
 // requested plan period.
 #include <cstring>
+#include <string>
 #include <ctime>
 #include <string_view>
 
@@ -9,12 +10,15 @@
 #include "run/Utf8.hpp"
 
 namespace {
-// Takes the first `breite` bytes of a parameter, or fewer where the cut would
-// split a UTF-8 character: a split character is refused by the server and
-// breaks the front end that reads the row.
+// Takes a parameter as UTF-8 (a text that is not UTF-8 comes from a caller
+// that writes Latin-1 and is converted), then its first `breite` bytes, or
+// fewer where the cut would split a character. The texts end up in stored
+// columns and in key comparisons: bytes that are not UTF-8, or a split
+// character, are refused by the server and break the readers of the rows.
 template <std::size_t N>
 void textParameter(FixText<N>& ziel, const char* arg, std::size_t breite) {
-    ziel.assignPrefix(arg, Utf8_Schnitt(arg, breite));
+    const std::string text = Utf8_Aus_Latin1(arg);
+    ziel.assignPrefix(text, Utf8_Schnitt(text, breite));
 }
 
 // Parameters 8 to 10: "00000" (compared on the first five characters) means

@@ -1,4 +1,5 @@
-// Cutting a text to a width in bytes at a whole UTF-8 character.
+// Texts from outside as UTF-8: the validity check, the Latin-1 reading and
+// the cut at a whole UTF-8 character.
 #include "run/Utf8.hpp"
 
 namespace {
@@ -32,6 +33,35 @@ std::size_t sequenzLaenge(std::string_view text, std::size_t i) {
     return n;
 }
 }  // namespace
+
+bool Utf8_Gueltig(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t n = sequenzLaenge(text, i);
+        if (n == 0) return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string Utf8_Aus_Latin1(std::string_view text) {
+    if (Utf8_Gueltig(text)) return std::string(text);
+    std::string utf8;
+    utf8.reserve(2 * text.size());
+    for (char c : text) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            utf8.push_back(c);
+        } else {
+            utf8.push_back(static_cast<char>(0xC0 | (b >> 6)));
+            utf8.push_back(static_cast<char>(0x80 | (b & 0x3F)));
+        }
+    }
+    return utf8;
+}
 
 std::size_t Utf8_Schnitt(std::string_view text, std::size_t breite) {
     if (text.size() <= breite) return text.size();

@@ -23,6 +23,7 @@
 #include "run/Log.hpp"
 #include "run/Main.hpp"
 #include "run/Utf8.hpp"
+#include "support/DemoCopies.hpp"
 #include "support/TestDb.hpp"
 #include "support/Workspace.hpp"
 
@@ -200,7 +201,7 @@ TEST(WholeCharacters, ParametersKeepWholeCharacters) {
     std::string jbd = "1234567890123\xC3\xA4";                             // 15 bytes
     std::string jbk = std::string(30, 'k') + "\xE2\x82\xAC";               // 33 bytes
     std::string plg = "PG\xC3\xA4\xC3\xB6";                               // 6 bytes
-    std::string latin1 = std::string(13, 'x') + "\xE4\xE4";                // not UTF-8: cut at 14
+    std::string latin1 = std::string(13, 'x') + "\xE4\xE4";                // Latin-1: the first \xE4 needs 2 bytes
     const char* argv[] = {"dorvelian", "cfg",  usr.c_str(), "00000000", "00000000", "PLG",
                           jbd.c_str(), jbk.c_str(), plg.c_str(), "00000", "00000", "PLAN_OPTIM"};
     Laufkontext lk;
@@ -209,9 +210,34 @@ TEST(WholeCharacters, ParametersKeepWholeCharacters) {
     EXPECT_EQ(lk.Jbd.str(), "1234567890123");
     EXPECT_EQ(lk.Jbk.str(), std::string(30, 'k'));
     EXPECT_EQ(lk.Plg.str(), "PG\xC3\xA4");
+    // Texts that are not UTF-8 are read as Latin-1, then cut as UTF-8 is.
+    argv[2] = "m\xFCller x";
     argv[6] = latin1.c_str();
+    argv[7] = "\xC3\xBC\xFC";  // UTF-8 u-umlaut, then a Latin-1 one: the whole text is Latin-1
+    argv[8] = "P\xC4G";
     Parameter_Uebernehmen(12, const_cast<char**>(argv), lk);
-    EXPECT_EQ(lk.Jbd.str(), std::string(13, 'x') + "\xE4");
+    EXPECT_EQ(lk.Usr.str(), "m\xC3\xBCller");
+    EXPECT_EQ(lk.Jbd.str(), std::string(13, 'x'));
+    EXPECT_EQ(lk.Jbk.str(), "\xC3\x83\xC2\xBC\xC3\xBC");
+    EXPECT_EQ(lk.Plg.str(), "P\xC3\x84G");
+}
+
+TEST(WholeCharacters, TextThatIsNotUtf8IsReadAsLatin1) {
+    struct Fall {
+        std::string text, utf8;
+    } faelle[] = {
+        {"abc", "abc"},
+        {"\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80", "\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80"},  // UTF-8 stays
+        {"\x80\xA0\xFF", "\xC2\x80\xC2\xA0\xC3\xBF"},
+        {"ab\xC3", "ab\xC3\x83"},                           // a character cut short
+        {"\xE0\x80\x80", "\xC3\xA0\xC2\x80\xC2\x80"},            // overlong form
+        {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},            // surrogate
+        {"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"},  // past U+10FFFF
+    };
+    for (const Fall& f : faelle) {
+        EXPECT_EQ(Utf8_Aus_Latin1(f.text), f.utf8) << testing::PrintToString(f.text);
+        EXPECT_EQ(Utf8_Gueltig(f.text), f.text == f.utf8) << testing::PrintToString(f.text);
+    }
 }
 
 TESTDB_BOTH_BACKENDS(NonAsciiParameters);
@@ -240,6 +266,27 @@ TEST_P(NonAsciiParameters, UserJobStampAndKeyAreStoredWhole) {
     EXPECT_EQ(rows[0][0], "J\xC3\xB6rg" + std::string(44, 'a'));
     EXPECT_EQ(rows[0][1], "Lauf-\xC3\xA4\xC3\xB6\xC3\xBC-1");
     EXPECT_EQ(rows[0][2], std::string(29, 'k'));
+}
+
+TEST_P(NonAsciiParameters, Latin1FromTheSchedulerIsStoredAsUtf8) {
+    testdb::DemoCopies plans(backend(), "--days 3");
+    ASSERT_TRUE(plans.ok());
+    const std::string service = plans.copy("latin");
+    ASSERT_FALSE(service.empty());
+    Workspace w;
+    w.writeConfig(service, "PLAN", plans.login(), plans.password());
+    ASSERT_EQ(w.run({"m\xFCller", "00000000", "00000000", "PLG", "J\xE4" "B", "K\xF6Y", "00000", "00000", "00000",
+                     "PLAN_OPTIM"}),
+              0);
+    for (const std::string& zeile : w.logMessages("PLAN")) EXPECT_NE(zeile.rfind("-Fehler", 0), 0u) << zeile;
+    testdb::PlanRows db(backend(), service);
+    EXPECT_EQ(db.rows("SELECT DISTINCT ErrErf, ErrJbd, ErrJbk FROM Dvm746Err"),
+              std::vector<std::string>{"m\xC3\xBCller|J\xC3\xA4" "B|K\xC3\xB6Y"});
+    // Every optimised plan group got its start mark (its begin of work) and
+    // had the in-work mark cleared again.
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM Dvm701Plg WHERE PlgOpl > 0 AND PlgBeg IS NULL"), "0");
+    EXPECT_NE(db.scalar("SELECT count(*) FROM Dvm701Plg WHERE PlgOpl > 0"), "0");
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM Dvm701Plg WHERE PlgUsr IS NOT NULL AND PlgUsr <> ''"), "0");
 }
 
 // ---- the schema in the log path ---------------------------------------------

@@ -40,17 +40,62 @@ bool isCalendarDate(std::string_view d) {
     return t <= days[m - 1];
 }
 
-// A parameter text cut to its width: never more than n bytes, never more than
-// three bytes short of them (one UTF-8 character kept whole), and where the
-// cut splits no character the plain byte cut. The exact place of a cut inside
-// a character is the table test's subject; here it checks the wiring.
+// An independent reading of UTF-8: every sequence complete, no overlong
+// form, no surrogate, nothing past U+10FFFF.
+bool isUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const unsigned char b = static_cast<unsigned char>(s[i]);
+        std::size_t n;
+        uint32_t cp, min;
+        if (b < 0x80) { ++i; continue; }
+        if ((b & 0xE0) == 0xC0) { n = 2; cp = b & 0x1F; min = 0x80; }
+        else if ((b & 0xF0) == 0xE0) { n = 3; cp = b & 0x0F; min = 0x800; }
+        else if ((b & 0xF8) == 0xF0) { n = 4; cp = b & 0x07; min = 0x10000; }
+        else return false;
+        if (i + n > s.size()) return false;
+        for (std::size_t k = 1; k < n; ++k) {
+            const unsigned char c = static_cast<unsigned char>(s[i + k]);
+            if ((c & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += n;
+    }
+    return true;
+}
+
+// A parameter as the take-over reads it: UTF-8 as it stands, anything else
+// as Latin-1, each byte from 0x80 on a two-byte character.
+std::string asUtf8(const std::string& s) {
+    if (isUtf8(s)) return s;
+    std::string out;
+    for (char c : s) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out.push_back(c);
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (b >> 6)));
+            out.push_back(static_cast<char>(0x80 | (b & 0x3F)));
+        }
+    }
+    return out;
+}
+
+// A parameter text as UTF-8, cut to its width: never more than n bytes,
+// never more than three bytes short of them (one character kept whole),
+// always whole characters, and where the cut splits no character the plain
+// byte cut. The exact place of a cut inside a character is the table test's
+// subject; here it checks the wiring.
 std::string prefix(const char* arg, std::size_t n) {
-    const std::string s(arg);
+    const std::string s = asUtf8(arg);
+    require(isUtf8(s), "the text read as Latin-1 is not UTF-8");
+    require(Utf8_Gueltig(s) && Utf8_Gueltig(arg) == (s == arg), "UTF-8 check disagrees");
     const std::size_t keep = Utf8_Schnitt(s, n);
     require(keep <= n && keep <= s.size(), "cut longer than its width");
     require(keep == s.size() || keep + 3 >= n, "cut more than one character short");
     if (s.size() > n && (static_cast<unsigned char>(s[n]) & 0xC0) != 0x80)
         require(keep == n, "cut moved although it split no character");
+    require(isUtf8(s.substr(0, keep)), "cut splits a character");
     return s.substr(0, keep);
 }
 
