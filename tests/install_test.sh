@@ -1,14 +1,18 @@
 #!/bin/sh
-# cmake --install into a temporary prefix; the installation is then moved
-# elsewhere, and from there the installed demo writes a plan and the
-# installed program runs it, both started from working directories outside
-# the source and build trees. A demo with no schema folder beside it must
-# not find one anywhere else (it has no path of the source tree).
+# The README's order of steps: its set-up command's configure and build
+# steps in a fresh build tree, then its installation command into a
+# temporary prefix. Every program that the full build BUILD made must be
+# installed. The installation is then moved elsewhere, and from there the
+# installed demo writes a plan and the installed program runs it, both
+# started from working directories outside the source and build trees. A
+# demo with no schema folder beside it must not find one anywhere else (it
+# has no path of the source tree).
 #
-#   install_test.sh BUILD
+#   install_test.sh SOURCE BUILD
 set -u
 
-build=$1
+src=$1
+build=$2
 work=$(mktemp -d /tmp/dorvelian-install-test.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -18,13 +22,37 @@ fail() {
     failures=$((failures + 1))
 }
 
-if ! cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1; then
-    cat "$work/install.log"
-    echo "FAIL: cmake --install"
+# A command of the README with its build folder and installation prefix
+# replaced by the fresh ones (the commands are plain words).
+readme_step() {
+    printf '%s\n' "$1" | awk -v b="$work/build" -v p="$work/prefix" \
+        '{ for (i = 1; i <= NF; i++) { if ($i == "build") $i = b; else if (i > 1 && $(i - 1) == "--prefix") $i = p } print }'
+}
+
+setup=$(grep -m1 '^    tools/setup-deps.sh && cmake ' "$src/README.md")
+install=$(grep -m1 '^    cmake --install build ' "$src/README.md")
+if [ -z "$setup" ] || [ -z "$install" ]; then
+    echo "FAIL: the README has no set-up command or no installation command"
     exit 1
 fi
+# The set-up's cmake steps (the package installation and the demo run are
+# left out), then the installation, each from the top of the source tree.
+steps=$(printf '%s\n' "$setup" | sed 's/ && /\n/g' | grep '^ *cmake ')
+steps=$(printf '%s\n%s\n' "$steps" "$install")
+echo "$steps" | while IFS= read -r step; do
+    cmd=$(readme_step "$step")
+    echo "+ $cmd"
+    if ! (cd "$src" && sh -c "$cmd") >"$work/step.log" 2>&1; then
+        tail -n 30 "$work/step.log"
+        echo "FAIL: README step: ${step#    }"
+        exit 1
+    fi
+done >"$work/steps.log" || {
+    cat "$work/steps.log"
+    exit 1
+}
 
-for f in bin/dorvelian bin/dorvelian-config bin/dorvelian-demo; do
+for f in bin/dorvelian bin/dorvelian-config bin/dorvelian-demo bin/dorvelian-report; do
     [ -x "$work/prefix/$f" ] || fail "$f is not installed as a program"
 done
 for f in share/dorvelian/schema/sqlite/schema.sql share/dorvelian/schema/sqlite/indexes.sql \
@@ -33,7 +61,8 @@ for f in share/dorvelian/schema/sqlite/schema.sql share/dorvelian/schema/sqlite/
     share/doc/dorvelian/README.md; do
     [ -f "$work/prefix/$f" ] || fail "$f is not installed"
 done
-# Every program the build made in its top folder is installed.
+# Every program that the full build made in its top folder is installed
+# after the set-up's build alone.
 for p in "$build"/dorvelian*; do
     [ -f "$p" ] && [ -x "$p" ] || continue
     [ -x "$work/prefix/bin/$(basename "$p")" ] || fail "$(basename "$p") was built but not installed"
