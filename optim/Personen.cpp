@@ -99,18 +99,19 @@ int32_t Erste_Person(Kandidat& k, Dvm725Bsm& unt, Dvm725Bsm& ueb, int& ergebnis)
 
 // The first person whose proposal would carry reason 0 is proposed. Each
 // person is judged once, without writing; the persons for whom a proposal
-// could be written but who break a rule are kept in review order, and when
-// nobody fits, they are proposed as the first choice would: the first of
-// them, and the next one only if that insert fails. A person passed over
-// writes nothing and logs nothing beyond the messages of the reads.
+// could be written but who break a rule are kept in review order (unless
+// `nurPassende`: then nobody else is proposed), and when nobody fits, they
+// are proposed as the first choice would: the first of them, and the next
+// one only if that insert fails. A person passed over writes nothing and
+// logs nothing beyond the messages of the reads.
 int32_t Erste_Passende_Person(Kandidat& k, Dvm725Bsm& unt, Dvm725Bsm& ueb, int& ergebnis,
-                              std::vector<Kandidat>& ersatz) {
+                              std::vector<Kandidat>& ersatz, bool nurPassende) {
     int32_t rc = Bdp_BszPnr_Read(k.bdp);
     while (rc == 0) {
         Kandidat_Aufbauen(k, unt);
         if (k.pnr.PbvAwp != kAwpNichtUmsetzbar && Vorschlag_Pruefen(k.pnr, k.bss, k.bdp) != 0) {
             if (k.pnr.Fnr != 0) {
-                ersatz.push_back(k);
+                if (!nurPassende) ersatz.push_back(k);
             } else if (Vorschlag_Mit_Nachzaehlung([&] { return Vorschlag_Schreiben(k.pnr, k.bss, k.bdp); }, k.bdp,
                                                   unt, ueb)) {
                 ergebnis = 1;
@@ -129,11 +130,13 @@ int Prf_UebBsz_Pers(Dvm725Bsm unt, Dvm725Bsm ueb) {
     std::vector<Kandidat> ersatz;
 
     Bdp_BszPnr_Open(ueb);
-    const bool passend = Einstellung_Wahl(Einstellung::Personenwahl) == kErstePassende;
-    const int32_t rc = passend ? Erste_Passende_Person(k, unt, ueb, ergebnis, ersatz) : Erste_Person(k, unt, ueb, ergebnis);
+    const int wahl = Einstellung_Wahl(Einstellung::Personenwahl);
+    const int32_t rc = wahl == kErste ? Erste_Person(k, unt, ueb, ergebnis)
+                                      : Erste_Passende_Person(k, unt, ueb, ergebnis, ersatz, wahl == kNurPassende);
     Bdp_BszPnr_Close();
 
-    // Nobody fits: the first person for whom a proposal can be written.
+    // Nobody fits: the first person for whom a proposal can be written
+    // (none are kept when only a person who fits may be proposed).
     for (const Kandidat& e : ersatz) {
         if (ergebnis != 0) break;
         if (Vorschlag_Mit_Nachzaehlung([&] { return Vorschlag_Schreiben(e.pnr, e.bss, e.bdp); }, e.bdp, unt, ueb))

@@ -3,6 +3,7 @@
 // understaffed slot of the same day and slot kind.
 #include "db/Bsm.hpp"
 
-// Proposes the first movable person of the overstaffed slot for the
-// understaffed slot and recounts both rows. 1 = a proposal was written.
+// Proposes a movable person of the overstaffed slot for the understaffed
+// slot, as the run's person choice says, and recounts both rows.
+// 1 = a proposal was written.
 int Prf_UebBsz_Pers(Dvm725Bsm unt, Dvm725Bsm ueb);

@@ -8,12 +8,14 @@
 namespace {
 
 constexpr const char* kRegelpruefung[] = {"after-move", "as-before", nullptr};
-constexpr const char* kPersonenwahl[] = {"first", "first-fitting", nullptr};
+constexpr const char* kPersonenwahl[] = {"first", "first-fitting", "fitting-only", nullptr};
+constexpr const char* kMindestdurchgang[] = {"off", "on", nullptr};
 
 // Numbers 1 to 4 are the logon items of dorvelian-config.
 constexpr EinstellungsArt kArten[kEinstellungen] = {
     {"rule-check", "RULE-CHECK", 5, kRegelpruefung},
     {"person-choice", "PERSON-CHOICE", 6, kPersonenwahl},
+    {"minimum-pass", "MINIMUM-PASS", 7, kMindestdurchgang},
 };
 
 }  // namespace

@@ -17,6 +17,7 @@
 enum class Einstellung : int {
     Regelpruefung = 0,  // how the rules judge the person's day
     Personenwahl,       // which person of an overstaffed slot is proposed
+    Mindestdurchgang,   // whether a day's rows below their minimum get a pass of their own
     Anzahl
 };
 inline constexpr int kEinstellungen = static_cast<int>(Einstellung::Anzahl);
@@ -25,8 +26,12 @@ inline constexpr int kEinstellungen = static_cast<int>(Einstellung::Anzahl);
 // taken out), or as the earlier program judged it (the deployment still in).
 enum Regelpruefung : int { kNachUmzug = 0, kWieFrueher = 1 };
 // Words of the person choice: the first person for whom a proposal can be
-// written, or the first whose proposal would break no rule.
-enum Personenwahl : int { kErste = 0, kErstePassende = 1 };
+// written; the first whose proposal would break no rule, else the first; or
+// only a person whose proposal would break no rule (nobody else is proposed).
+enum Personenwahl : int { kErste = 0, kErstePassende = 1, kNurPassende = 2 };
+// Words of the minimum pass (optim/Mindestdurchgang): off, or on after the
+// scans of every day.
+enum Mindestdurchgang : int { kMindestAus = 0, kMindestAn = 1 };
 
 struct EinstellungsArt {
     const char* option;        // option of dorvelian-config without "--"

@@ -431,7 +431,7 @@ TEST_F(ConfigToolTest, FilesOthersCanReadOrWriteAreReportedAndReplacedPrivate) {
         EXPECT_EQ(Run("--show " + Quote(file)), 0) << std::oct << mode;
         EXPECT_NE(err_.find("warning"), std::string::npos) << std::oct << mode << ": " << err_;
         EXPECT_NE(err_.find(file), std::string::npos) << err_;
-        EXPECT_EQ(out_, "NET8=ORCL\nSCHEMA=PLAN01\nLOGIN=planer\nPASS=********\n" "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\n");
+        EXPECT_EQ(out_, "NET8=ORCL\nSCHEMA=PLAN01\nLOGIN=planer\nPASS=********\n" "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\nMINIMUM-PASS=off (default)\n");
         struct stat st {};
         ASSERT_EQ(stat(file.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, mode) << "--show changes nothing";
@@ -449,11 +449,11 @@ TEST_F(ConfigToolTest, ShowPrintsTheItemsWithTheProgramsRulesAndMasksThePassword
     const std::string file = Path("show.cfg");
     ASSERT_EQ(Run(Quote(file) + " " + Items("ORCL", "PLAN01", "planer") + " --password-stdin", "TopSecret"), 0);
     EXPECT_EQ(Run("--show " + Quote(file)), 0) << err_;
-    EXPECT_EQ(out_, "NET8=ORCL\nSCHEMA=PLAN01\nLOGIN=planer\nPASS=********\n" "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\n");
+    EXPECT_EQ(out_, "NET8=ORCL\nSCHEMA=PLAN01\nLOGIN=planer\nPASS=********\n" "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\nMINIMUM-PASS=off (default)\n");
     EXPECT_EQ(err_.find("TopSecret"), std::string::npos);
 
     EXPECT_EQ(Run("--show " + Quote(Path("absent.cfg"))), 1);
-    EXPECT_EQ(out_, "NET8=\nSCHEMA=\nLOGIN=\nPASS=\n" "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\n");
+    EXPECT_EQ(out_, "NET8=\nSCHEMA=\nLOGIN=\nPASS=\n" "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\nMINIMUM-PASS=off (default)\n");
     EXPECT_FALSE(err_.empty());
 }
 

@@ -99,7 +99,7 @@ TEST_F(Cli, ConfigToolHelpVersionAndOptionForms) {
     EXPECT_EQ(Config_Ergebnis().wert.str(), "PLAN7.");
     ASSERT_EQ(run("dorvelian-config", "--show=" + quote(file)), 0) << err;
     EXPECT_EQ(out, "NET8=sqlite:/srv\nSCHEMA=PLAN7\nLOGIN=planer\nPASS=********\n"
-                   "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\n");
+                   "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\nMINIMUM-PASS=off (default)\n");
 
     struct Misuse {
         std::string args, named;
@@ -122,7 +122,7 @@ TEST_F(Cli, ConfigToolHelpVersionAndOptionForms) {
     // None of them touched the file.
     ASSERT_EQ(run("dorvelian-config", "--show " + quote(file)), 0);
     EXPECT_EQ(out, "NET8=sqlite:/srv\nSCHEMA=PLAN7\nLOGIN=planer\nPASS=********\n"
-                   "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\n");
+                   "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\nMINIMUM-PASS=off (default)\n");
 }
 
 TEST_F(Cli, DemoHelpVersionOptionFormsAndAPrivateConfiguration) {

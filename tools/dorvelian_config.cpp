@@ -4,7 +4,7 @@
 //
 //   dorvelian-config FILE --service S --schema X --login U --password-stdin
 //   dorvelian-config FILE --service S --schema X --login U --password P
-//   dorvelian-config FILE --rule-check WORD --person-choice WORD
+//   dorvelian-config FILE --rule-check WORD --person-choice WORD --minimum-pass WORD
 //   dorvelian-config --show FILE
 //   dorvelian-config --help | --version
 //
@@ -62,7 +62,7 @@ constexpr Item kItems[4] = {{"NET8", 1}, {"SCHEMA", 2}, {"LOGIN", 3}, {"PASS", 4
 constexpr char kUsage[] =
     "usage: dorvelian-config FILE --service S --schema X --login U --password-stdin\n"
     "       dorvelian-config FILE --service S --schema X --login U --password P\n"
-    "       dorvelian-config FILE --rule-check WORD --person-choice WORD\n"
+    "       dorvelian-config FILE --rule-check WORD --person-choice WORD --minimum-pass WORD\n"
     "       dorvelian-config --show FILE\n"
     "       dorvelian-config --help | --version\n"
     "\n"
@@ -80,7 +80,10 @@ constexpr char kUsage[] =
     "                     as the earlier program did\n"
     "  --person-choice W  first (default): propose the first person of an overstaffed slot\n"
     "                     for whom a proposal can be written; first-fitting: the first\n"
-    "                     whose proposal breaks no rule, else the first as with first\n"
+    "                     whose proposal breaks no rule, else the first as with first;\n"
+    "                     fitting-only: only a person whose proposal breaks no rule\n"
+    "  --minimum-pass W   off (default); on: after the scans of a day, rows still below\n"
+    "                     their minimum take persons from rows above their minimum\n"
     "  --show FILE        print the four items and the run settings as the optimiser takes\n"
     "                     them, password masked\n"
     "  --help             this text\n"
