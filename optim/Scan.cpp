@@ -8,10 +8,12 @@
 
 #include "db/Bsm.hpp"
 #include "db/Runtime.hpp"
+#include "optim/Mindestdurchgang.hpp"
 #include "optim/Suchbericht.hpp"
 #include "optim/Suche.hpp"
 #include "optim/UntListe.hpp"
 #include "rules/Datum.hpp"
+#include "run/Laufbilanz.hpp"
 #include "run/Laufkontext.hpp"
 #include "run/Log.hpp"
 
@@ -29,6 +31,7 @@ struct Bereich {
 // What distinguishes the three scans: the understaffed-row cursor with its
 // binds, and the messages of the day loop, each naming its scan.
 struct UntCursor {
+    const char* scan;  // the scan's name in the messages of the minimum pass
     int32_t (*open)(const Bereich& b, const char* datum);
     int32_t (*read)(Dvm725Bsm& bsm);
     int32_t (*close)();
@@ -156,11 +159,21 @@ void Tage_Optimieren(const Laufkontext& lk, const UntCursor& cur, const Bereich&
     const int durchgaenge = Durchgaenge(lk.Ebene);
     FixText<9> datum = lk.Von;
     while (std::strcmp(datum.c_str(), lk.Bis.c_str()) <= 0) {
+        long long marke = Laufbilanz_Marke();
         for (int i = 0; i < durchgaenge; ++i) {
             if (g_einfach)
                 Durchgang(cur, b, datum.c_str(), kSuchen[i], i + 1);
             else
                 Durchgang_Gemerkt(cur, b, datum.c_str(), kSuchen[i], i + 1);
+        }
+        Laufbilanz_Zeit(Laufteil::Scans, marke);
+        // The rows still below their minimum, served by rows above theirs;
+        // it reads the day afresh after every proposal on either scan.
+        if (Einstellung_Wahl(Einstellung::Mindestdurchgang) == kMindestAn) {
+            marke = Laufbilanz_Marke();
+            Mindestdurchgang(MindestBereich{cur.scan, b.plg, b.eso, b.esa}, datum.c_str(), durchgaenge,
+                             kNeustartsJeDurchgangHoechstens);
+            Laufbilanz_Zeit(Laufteil::Mindestdurchgang, marke);
         }
         // Every write has committed itself; a commit that fails here has
         // lost whatever was still open, and says so.
@@ -179,6 +192,7 @@ void Tage_Optimieren(const Laufkontext& lk, const UntCursor& cur, const Bereich&
 }
 
 const UntCursor kPlgCursor = {
+    "Opt_UntBszPlg",
     [](const Bereich& b, const char* datum) { return Bsm_PlgUntC_Open(b.plg, datum); },
     Bsm_PlgUntC_Read, Bsm_PlgUntC_Close,
     [](int32_t rc, const Bereich& b, const char* datum) {
@@ -195,6 +209,7 @@ const UntCursor kPlgCursor = {
     }};
 
 const UntCursor kEsoCursor = {
+    "Opt_UntBszEso",
     [](const Bereich& b, const char* datum) { return Bsm_EsoUntC_Open(b.plg, b.eso, datum); },
     Bsm_EsoUntC_Read, Bsm_EsoUntC_Close,
     [](int32_t rc, const Bereich& b, const char* datum) {
@@ -211,6 +226,7 @@ const UntCursor kEsoCursor = {
     }};
 
 const UntCursor kEsaCursor = {
+    "Opt_UntBszEsa",
     [](const Bereich& b, const char* datum) {
         return Bsm_EsaUntC_Open(b.plg, b.eso, b.esa, datum);
     },

@@ -16,7 +16,10 @@ namespace {
 constexpr int kZeitlageArt = 2;     // kind of the time-position check for a proposal
 constexpr int kRegelEbene = 2;      // rule switches of level 2
 constexpr int32_t kStaOffen = 9;    // proposal state: open
+const char* g_vermerk = nullptr;    // note in BdkTxt, see Vorschlag_Vermerk_Setzen
 }  // namespace
+
+void Vorschlag_Vermerk_Setzen(const char* vermerk) { g_vermerk = vermerk; }
 
 void Bdk_Schluessel_Formatieren(FixText<33>& key, long r1, long r2, long r3, long r4) {
     char text[FixText<33>::capacity];
@@ -102,6 +105,7 @@ int Vorschlag_Einfuegen(const PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730Bd
     Bdk_Vorschlag_Fuellen(bdk, pnr, bss, bdp);
     bdk.BdkKey = key;
     bdk.BdkFnr = pnr.Fnr;
+    if (g_vermerk != nullptr && *g_vermerk != '\0') bdk.BdkTxt = g_vermerk;
 
     const int32_t rcIns = Bdk_Insert(bdk);
     if (rcIns != 0) {

@@ -26,6 +26,14 @@ int Erstelle_Umbesetzungsvorschlag(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm
 int Vorschlag_Pruefen(PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730Bdp& bdp);
 int Vorschlag_Schreiben(const PnrSatz& pnr, const Dvm720Bss& bss, const Dvm730Bdp& bdp);
 
+// The note in BdkTxt of the proposals of the minimum pass
+// (optim/Mindestdurchgang), by which the report tells them from the others;
+// the proposals of the scans leave BdkTxt empty.
+inline constexpr const char kVermerkMindestdurchgang[] = "MINDESTDURCHGANG";
+// Sets the note the proposals written from now on carry in BdkTxt; nullptr
+// or "" for none.
+void Vorschlag_Vermerk_Setzen(const char* vermerk);
+
 // "OPTVS" followed by r4, r3, r2, r1 in decimal, without separators.
 void Bdk_Schluessel_Formatieren(FixText<33>& key, long r1, long r2, long r3, long r4);
 // Draws r1 to r4 in this order from the program's generator and formats the key.

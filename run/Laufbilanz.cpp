@@ -15,6 +15,9 @@ struct Bilanz {
     bool gestartet = false;
     uint64_t plangruppen = 0;
     uint64_t vorschlaege = 0;
+    uint64_t mindestvorschlaege = 0;
+    long long nsScans = 0;
+    long long nsMindest = 0;
     std::map<int32_t, uint64_t> fehlersaetze;  // error number -> rows written
     uint64_t fehlerzeilen = 0;
 } g_bilanz;
@@ -34,6 +37,18 @@ void Laufbilanz_Start() {
 
 void Laufbilanz_Plangruppe() { ++g_bilanz.plangruppen; }
 void Laufbilanz_Vorschlag() { ++g_bilanz.vorschlaege; }
+void Laufbilanz_Mindestvorschlag() { ++g_bilanz.mindestvorschlaege; }
+
+long long Laufbilanz_Marke() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
+void Laufbilanz_Zeit(Laufteil teil, long long marke) {
+    (teil == Laufteil::Scans ? g_bilanz.nsScans : g_bilanz.nsMindest) += Laufbilanz_Marke() - marke;
+}
+
 void Laufbilanz_Fehlersatz(int32_t fehlerNr) { ++g_bilanz.fehlersaetze[fehlerNr]; }
 void Laufbilanz_Fehlerzeile() { ++g_bilanz.fehlerzeilen; }
 
@@ -62,5 +77,8 @@ bool Laufbilanz_Schreiben(const char* pfad) {
         std::fprintf(f, "error_rows_%ld %llu\n", static_cast<long>(nr), static_cast<unsigned long long>(n));
     std::fprintf(f, "failure_lines %llu\nwall_ms %lld\ncpu_ms %lld\n",
                  static_cast<unsigned long long>(g_bilanz.fehlerzeilen), wand, prozessor);
+    std::fprintf(f, "proposals_minimum_pass %llu\ncpu_ms_scans %lld\ncpu_ms_minimum_pass %lld\n",
+                 static_cast<unsigned long long>(g_bilanz.mindestvorschlaege), g_bilanz.nsScans / 1000000,
+                 g_bilanz.nsMindest / 1000000);
     return std::fclose(f) == 0;
 }

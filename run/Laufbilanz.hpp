@@ -14,12 +14,22 @@
 //   failure_lines N   "-Fehler" lines of the run (log or standard error)
 //   wall_ms N         wall time from the start of the run
 //   cpu_ms N          processor time of the process (user and system)
+//   proposals_minimum_pass N   of the proposals, those of the minimum pass
+//   cpu_ms_scans N             processor time in the scans' passes of the days
+//   cpu_ms_minimum_pass N      processor time in the minimum pass of the days
 #include <cstdint>
 
 // Takes the start time of the run for wall_ms.
 void Laufbilanz_Start();
 void Laufbilanz_Plangruppe();
 void Laufbilanz_Vorschlag();
+// A proposal of the minimum pass (also counted by Laufbilanz_Vorschlag).
+void Laufbilanz_Mindestvorschlag();
+// Processor time of the two parts of a day's optimisation: the time since a
+// mark taken with Laufbilanz_Marke is added to the part's sum.
+enum class Laufteil { Scans, Mindestdurchgang };
+long long Laufbilanz_Marke();
+void Laufbilanz_Zeit(Laufteil teil, long long marke);
 void Laufbilanz_Fehlersatz(int32_t fehlerNr);
 void Laufbilanz_Fehlerzeile();
 // Writes the summary to the file; false when it cannot be written.

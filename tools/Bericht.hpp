@@ -31,6 +31,7 @@ struct MatrixZeile {
 struct Vorschlag {
     std::string datum, pnr, eso, esa, bsz, oso, osa, osz, erf;
     int32_t szv = 0, szb = 0, osv = 0, osb = 0, asw = 0, osw = 0, fnr = 0, sta = 0;
+    bool mindest = false;  // written by the minimum pass (its note in BdkTxt)
     // Open proposal of the optimisation: the recount takes it into account.
     bool offen() const { return sta == 9 && erf == "OPTIMIERUNG"; }
 };
@@ -46,6 +47,7 @@ struct Zaehlung {
     long schichten = 0;              // staffing-matrix rows
     long vorschlaege = 0;
     long ohneGrund = 0;              // proposals with reason code 0
+    long mindest = 0;                // proposals of the minimum pass
     long fehler = 0;                 // error rows
     std::map<int32_t, long> nachGrund;    // proposals per reason code
     std::map<int32_t, long> nachFehler;   // error rows per error number

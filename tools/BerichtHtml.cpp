@@ -216,7 +216,7 @@ void UebersichtZeile(std::string& o, const std::string& plg, const std::string& 
     o += std::string("<tr") + (gesamt ? " class=\"gesamt\"" : "") + " data-plg=\"" + Esc(plg) + "\"><td>" +
          Esc(titel) + "</td>" + Zelle("tage", z.tage) + Zelle("schichten", z.schichten) +
          Zelle("vorschlaege", z.vorschlaege) + Zelle("ohnegrund", z.ohneGrund) +
-         Zelle("mitgrund", z.vorschlaege - z.ohneGrund) + Zelle("fehler", z.fehler) +
+         Zelle("mitgrund", z.vorschlaege - z.ohneGrund) + Zelle("mindest", z.mindest) + Zelle("fehler", z.fehler) +
          Zelle("unterminimum", z.stufeVor[0]) + Zelle("unterminimumnach", z.stufeNach[0]) + "</tr>\n";
 }
 
@@ -225,7 +225,8 @@ void Summen(std::string& o, const Bericht& b) {
     if (b.zaehlung.schichten == 0 && b.zaehlung.vorschlaege == 0 && b.zaehlung.fehler == 0)
         o += "<p class=\"leer\">Im Zeitraum gibt es keine Schichten, Vorschläge oder Fehlerzeilen.</p>\n";
     o += "<table class=\"uebersicht\"><thead><tr><th>Plangruppe</th><th>Tage</th><th>Schichten</th>"
-         "<th>Vorschläge</th><th>ohne Regelverstoß</th><th>mit Grund</th><th>Fehlerzeilen</th>"
+         "<th>Vorschläge</th><th>ohne Regelverstoß</th><th>mit Grund</th><th>aus dem Mindestdurchgang</th>"
+         "<th>Fehlerzeilen</th>"
          "<th>unter Minimum vorher</th><th>unter Minimum nachher</th></tr></thead><tbody>\n";
     for (const Plangruppe& p : b.plangruppen)
         UebersichtZeile(o, p.plg, p.txt.empty() ? p.plg : p.plg + " " + p.txt, p.zaehlung, false);
@@ -274,6 +275,7 @@ void TagAbschnitt(std::string& o, const Plangruppe& p, const Tag& t) {
          "</b>, nachher <b data-n=\"unterminimumnach\">" + Zahl(z.stufeNach[0]) +
          "</b> · Vorschläge <b data-n=\"vorschlaege\">" + Zahl(z.vorschlaege) +
          "</b>, davon mit Grund <b data-n=\"mitgrund\">" + Zahl(z.vorschlaege - z.ohneGrund) +
+         "</b>, aus dem Mindestdurchgang <b data-n=\"mindest\">" + Zahl(z.mindest) +
          "</b> · Fehlerzeilen <b data-n=\"fehler\">" + Zahl(z.fehler) + "</b></p>\n";
     if (t.matrix.empty())
         o += "<p class=\"leer\">Keine Schichten in der Besetzungsmatrix.</p>\n";

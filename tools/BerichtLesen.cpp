@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "db/Runtime.hpp"
+#include "optim/Vorschlag.hpp"
 #include "tools/Bericht.hpp"
 #include "tools/Kurztexte.hpp"
 
@@ -88,7 +89,7 @@ int32_t MatrixLesen(const std::string& plg, const Bericht& b, std::vector<Matrix
 int32_t VorschlaegeLesen(const Bericht& b, std::vector<std::pair<std::string, Vorschlag>>& out) {
     static db::Cursor c(
         "select BdkPlg ,TO_CHAR(BdkBdt,'yyyymmdd') ,BdkPnr ,BdkEso ,BdkEsa ,BdkBsz ,BdkSzv ,BdkSzb "
-        ",BdkOso ,BdkOsa ,BdkOsz ,BdkOsv ,BdkOsb ,BdkAsw ,BdkOsw ,BdkFnr ,BdkSta ,BdkErf  from Dvm735Bdk  "
+        ",BdkOso ,BdkOsa ,BdkOsz ,BdkOsv ,BdkOsb ,BdkAsw ,BdkOsw ,BdkFnr ,BdkSta ,BdkErf ,BdkTxt  from Dvm735Bdk  "
         "where (BdkBdt>=TO_DATE(:b0,'yyyymmdd') and BdkBdt<=TO_DATE(:b1,'yyyymmdd'))  "
         "order by BdkBdt,BdkEso,BdkEsa,BdkSzv,BdkPnr",
         "BdkKey,BdkLfd");
@@ -96,13 +97,13 @@ int32_t VorschlaegeLesen(const Bericht& b, std::vector<std::pair<std::string, Vo
     c.open({db::in(0, von), db::in(1, bis)});
     FixText<16> plg, pnr, eso, esa, bsz, oso, osa, osz;
     FixText<11> dat;
-    FixText<64> erf;
+    FixText<64> erf, vermerk;
     Vorschlag v;
     int32_t r;
     while ((r = c.fetch({db::txti(plg), db::txti(dat), db::txti(pnr), db::txti(eso), db::txti(esa), db::txti(bsz),
                          db::i32i(v.szv), db::i32i(v.szb), db::txti(oso), db::txti(osa), db::txti(osz),
                          db::i32i(v.osv), db::i32i(v.osb), db::i32i(v.asw), db::i32i(v.osw), db::i32i(v.fnr),
-                         db::i32i(v.sta), db::txti(erf)})) == 0) {
+                         db::i32i(v.sta), db::txti(erf), db::txti(vermerk)})) == 0) {
         v.datum = dat.str();
         v.pnr = pnr.str();
         v.eso = eso.str();
@@ -112,6 +113,7 @@ int32_t VorschlaegeLesen(const Bericht& b, std::vector<std::pair<std::string, Vo
         v.osa = osa.str();
         v.osz = osz.str();
         v.erf = erf.str();
+        v.mindest = vermerk == kVermerkMindestdurchgang;
         out.emplace_back(plg.str(), v);
     }
     c.close();
@@ -230,6 +232,7 @@ void Zaehlung::add(const Zaehlung& o) {
     schichten += o.schichten;
     vorschlaege += o.vorschlaege;
     ohneGrund += o.ohneGrund;
+    mindest += o.mindest;
     fehler += o.fehler;
     for (const auto& [k, n] : o.nachGrund) nachGrund[k] += n;
     for (const auto& [k, n] : o.nachFehler) nachFehler[k] += n;
@@ -256,6 +259,7 @@ void Bericht_Zaehlen(Bericht& b) {
             for (const Vorschlag& v : t.vorschlaege) {
                 ++z.nachGrund[v.fnr];
                 if (v.fnr == 0) ++z.ohneGrund;
+                if (v.mindest) ++z.mindest;
             }
             z.fehler = static_cast<long>(t.fehler.size());
             for (const FehlerZeile& e : t.fehler) ++z.nachFehler[e.fnr];
