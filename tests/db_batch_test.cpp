@@ -463,7 +463,8 @@ std::string tablesOf(PGconn* c) {
 }  // namespace
 
 // The same plan run with the batches sent together and with every statement
-// on its own leaves the same rows and log, and takes fewer round trips.
+// on its own leaves the same rows and log, and takes fewer round trips; with
+// the default settings and with the minimum pass and only persons who fit.
 TEST(ServerBatch, ARunWithBatchesLeavesEveryRowAsARunOneStatementAtATime) {
     const std::string base = testdb::postgresUri();
     if (base.empty()) GTEST_SKIP() << testdb::skipReason();
@@ -473,44 +474,53 @@ TEST(ServerBatch, ARunWithBatchesLeavesEveryRowAsARunOneStatementAtATime) {
     ASSERT_EQ(PQstatus(admin), CONNECTION_OK) << PQerrorMessage(admin);
     const std::string root = testdb::makeTempDir();
     const std::string bin = DORVELIAN_BIN_DIR;
-    std::string rows[2], logs[2];
-    unsigned long long trips[2] = {};
-    for (int plain = 0; plain < 2; ++plain) {
-        SCOPED_TRACE(plain ? "plain" : "batched");
-        const std::string name = "dv_batch_" + std::to_string(getpid()) + "_" + std::to_string(plain);
-        PQclear(PQexec(admin, ("DROP DATABASE IF EXISTS " + name).c_str()));
-        PGresult* r = PQexec(admin, ("CREATE DATABASE " + name).c_str());
-        ASSERT_EQ(PQresultStatus(r), PGRES_COMMAND_OK) << PQresultErrorMessage(r);
-        PQclear(r);
-        const std::string uri = testdb::uriWithDatabase(base, name);
-        const std::string dir = root + "/" + std::to_string(plain);
-        ASSERT_EQ(shell(bin + "/dorvelian-demo --dir " + dir + " --seed 7 --days 6 --units 3 --workplaces 2 --pg '" +
-                        uri + "' --user dorvelian --password dorvelian >/dev/null 2>&1"),
-                  0);
-        ASSERT_EQ(shell("cd " + dir + "/work && DORVELIAN_STATS=" + dir + "/stats" +
-                        (plain ? " DORVELIAN_PIPELINE=off " : " ") + bin +
-                        "/dorvelian dorvelian.cfg demo 00000000 00000000 PLG JOB0001 KEY0001 00000 00000 00000 "
-                        "PLAN_OPTIM"),
-                  0);
-        for (const std::string& m : testdb::logMessages(dir + "/zentravis_php/log/dorvelian_PLAN.log"))
-            logs[plain] += m + "\n";
-        const std::string stats = testdb::readFile(dir + "/stats");
-        const std::size_t at = stats.find("roundtrips ");
-        ASSERT_NE(at, std::string::npos) << stats;
-        trips[plain] = std::stoull(stats.substr(at + 11));
-        const char* kk[] = {"dbname", "user", "password", nullptr};
-        const char* ww[] = {uri.c_str(), "dorvelian", "dorvelian", nullptr};
-        PGconn* c = PQconnectdbParams(kk, ww, 1);
-        ASSERT_EQ(PQstatus(c), CONNECTION_OK) << PQerrorMessage(c);
-        rows[plain] = tablesOf(c);
-        PQfinish(c);
-        PQclear(PQexec(admin, ("DROP DATABASE IF EXISTS " + name).c_str()));
+    for (const std::string einstellungen : {"", "--minimum-pass on --person-choice fitting-only"}) {
+        SCOPED_TRACE(einstellungen);
+        std::string rows[2], logs[2];
+        unsigned long long trips[2] = {};
+        for (int plain = 0; plain < 2; ++plain) {
+            SCOPED_TRACE(plain ? "plain" : "batched");
+            const std::string name = "dv_batch_" + std::to_string(getpid()) + "_" + std::to_string(plain);
+            PQclear(PQexec(admin, ("DROP DATABASE IF EXISTS " + name).c_str()));
+            PGresult* r = PQexec(admin, ("CREATE DATABASE " + name).c_str());
+            ASSERT_EQ(PQresultStatus(r), PGRES_COMMAND_OK) << PQresultErrorMessage(r);
+            PQclear(r);
+            const std::string uri = testdb::uriWithDatabase(base, name);
+            const std::string dir = root + "/" + std::to_string(plain);
+            ASSERT_EQ(shell(bin + "/dorvelian-demo --dir " + dir + " --seed 7 --days 6 --units 3 --workplaces 2 --pg '" +
+                            uri + "' --user dorvelian --password dorvelian >/dev/null 2>&1"),
+                      0);
+            if (!einstellungen.empty()) {
+                ASSERT_EQ(shell(bin + "/dorvelian-config " + dir + "/work/dorvelian.cfg " + einstellungen), 0);
+            }
+            ASSERT_EQ(shell("cd " + dir + "/work && DORVELIAN_STATS=" + dir + "/stats" +
+                            (plain ? " DORVELIAN_PIPELINE=off " : " ") + bin +
+                            "/dorvelian dorvelian.cfg demo 00000000 00000000 PLG JOB0001 KEY0001 00000 00000 00000 "
+                            "PLAN_OPTIM"),
+                      0);
+            for (const std::string& m : testdb::logMessages(dir + "/zentravis_php/log/dorvelian_PLAN.log"))
+                logs[plain] += m + "\n";
+            const std::string stats = testdb::readFile(dir + "/stats");
+            const std::size_t at = stats.find("roundtrips ");
+            ASSERT_NE(at, std::string::npos) << stats;
+            trips[plain] = std::stoull(stats.substr(at + 11));
+            const char* kk[] = {"dbname", "user", "password", nullptr};
+            const char* ww[] = {uri.c_str(), "dorvelian", "dorvelian", nullptr};
+            PGconn* c = PQconnectdbParams(kk, ww, 1);
+            ASSERT_EQ(PQstatus(c), CONNECTION_OK) << PQerrorMessage(c);
+            rows[plain] = tablesOf(c);
+            PQfinish(c);
+            PQclear(PQexec(admin, ("DROP DATABASE IF EXISTS " + name).c_str()));
+        }
+        EXPECT_NE(rows[0].find("dvm735bdk "), std::string::npos);
+        EXPECT_EQ(rows[0].find("dvm735bdk 0\n"), std::string::npos) << "the run wrote no proposal";
+        EXPECT_EQ(rows[0], rows[1]);
+        EXPECT_EQ(logs[0], logs[1]);
+        EXPECT_LT(trips[0] * 10, trips[1] * 8) << trips[0] << " batched, " << trips[1] << " one by one";
+        EXPECT_EQ(rows[0].find("MINDESTDURCHGANG") != std::string::npos, !einstellungen.empty());
+        testdb::removeTree(root + "/0");
+        testdb::removeTree(root + "/1");
     }
-    EXPECT_NE(rows[0].find("dvm735bdk "), std::string::npos);
-    EXPECT_EQ(rows[0].find("dvm735bdk 0\n"), std::string::npos) << "the run wrote no proposal";
-    EXPECT_EQ(rows[0], rows[1]);
-    EXPECT_EQ(logs[0], logs[1]);
-    EXPECT_LT(trips[0] * 10, trips[1] * 8) << trips[0] << " batched, " << trips[1] << " one by one";
     PQfinish(admin);
     testdb::removeTree(root);
 }

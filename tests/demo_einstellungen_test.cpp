@@ -88,7 +88,9 @@ TEST_P(DemoEinstellungen, WieFrueherHinterlaesstDieZeilenDesFrueherenProgramms) 
     for (std::string z; std::getline(f, z);) erwartet.push_back(z);
     ASSERT_GT(erwartet.size(), 100u);
 
-    const Liste wieFrueher = Lauf(plan, "asb", "--rule-check as-before", kFesterLauf);
+    // Both options of the minimum pass off (written, not left to the default).
+    const Liste wieFrueher =
+        Lauf(plan, "asb", "--rule-check as-before --person-choice first --minimum-pass off", kFesterLauf);
     EXPECT_EQ(wieFrueher, erwartet);
     // So do the plain scan and the plain server reads.
     EXPECT_EQ(Lauf(plan, "asbscan", "--rule-check as-before", kFesterLauf, "DORVELIAN_SCAN=plain"), erwartet);
@@ -134,6 +136,28 @@ TEST_P(DemoEinstellungen, ErstePassendeBesetztWieDieErsteAufJedemWeg) {
     // The plain scan and the plain server reads write the same rows.
     EXPECT_EQ(Lauf(plan, "plain", "--person-choice first-fitting", kLauf, "DORVELIAN_SCAN=plain"), passend);
     EXPECT_EQ(Lauf(plan, "pipe", "--person-choice first-fitting", kLauf, "DORVELIAN_PIPELINE=off"), passend);
+}
+
+// The minimum pass with only persons who fit: every proposal breaks no rule,
+// the pass writes some of them, and every path writes the same rows.
+TEST_P(DemoEinstellungen, MindestdurchgangNurPassendeAufJedemWeg) {
+    testdb::DemoCopies plan(backend(), "--days 7 --seed 2");
+    ASSERT_TRUE(plan.ok());
+    const char* einstellungen = "--minimum-pass on --person-choice fitting-only";
+    const Liste mindest = Lauf(plan, "mindest", einstellungen, kLauf);
+    long vorschlaege = 0, ausMindest = 0;
+    bool inVorschlaegen = false;
+    for (const std::string& z : mindest) {
+        if (z[0] == '[') inVorschlaegen = z == "[proposals]";
+        if (!inVorschlaegen || z[0] == '[') continue;
+        ++vorschlaege;
+        EXPECT_EQ(Grund(z), 0) << z;
+        ausMindest += z.find("|MINDESTDURCHGANG") != std::string::npos;
+    }
+    EXPECT_GT(vorschlaege, ausMindest);
+    EXPECT_GT(ausMindest, 0);
+    EXPECT_EQ(Lauf(plan, "plain", einstellungen, kLauf, "DORVELIAN_SCAN=plain"), mindest);
+    EXPECT_EQ(Lauf(plan, "pipe", einstellungen, kLauf, "DORVELIAN_PIPELINE=off"), mindest);
 }
 
 }  // namespace

@@ -10,7 +10,9 @@
 // deployments; open proposals of earlier runs into and out of slots; slot
 // kinds 1 to 3; plan-group, unit and workplace scans; now and then a missing
 // target row or working-time entry (each logged by the person review) and a
-// matrix whose stored deviations disagree with its deployments.
+// matrix whose stored deviations disagree with its deployments. The person
+// choice (first, first-fitting, fitting-only) and the minimum pass (off, on)
+// vary with the seed.
 // The default case runs 30 plans on SQLite (DORVELIAN_SCANPATH_PLANS sets
 // another number) and a tenth of them on the server; the long series
 // (LangeReihe, CTest label long, only with DORVELIAN_LONG=1) runs 200 and 20
@@ -29,6 +31,7 @@
 #include "optim/Nachzaehlung.hpp"
 #include "optim/Scan.hpp"
 #include "run/Einsatzplan.hpp"
+#include "run/Laufeinstellungen.hpp"
 #include "run/Laufkontext.hpp"
 #include "run/Log.hpp"
 #include "run/Zufall.hpp"
@@ -225,7 +228,12 @@ public:
         lk.Jbd = "JOB";
         lk.Jbk = "KEY";
         Dvm746Err err;
+        Laufeinstellungen& einst = Einstellungen();
+        const Laufeinstellungen vorher = einst;
+        einst.wahl[static_cast<int>(Einstellung::Personenwahl)] = static_cast<int>(seed_ % 3);
+        einst.wahl[static_cast<int>(Einstellung::Mindestdurchgang)] = static_cast<int>(seed_ / 3 % 2);
         for (const Lauf& l : laeufe) Einsatzplan_Optimieren(lk, l.plg.c_str(), l.eso.c_str(), l.esa.c_str(), err);
+        einst = vorher;
         Scan_Einfach_Setzen(false);
 
         Ergebnis e;
@@ -268,7 +276,7 @@ int anzahlPlaene() {
 // Runs the plans of one backend; returns how many of them wrote proposals,
 // logged messages beyond the start line, or left error rows.
 void vergleichen(testdb::Backend backend, unsigned erster, int plaene, int& mitVorschlag, int& mitMeldung,
-                 int& mitFehler) {
+                 int& mitFehler, int& mitMindest) {
     for (int i = 0; i < plaene; ++i) {
         const unsigned seed = erster + static_cast<unsigned>(i);
         SCOPED_TRACE("plan seed " + n(seed));
@@ -287,6 +295,11 @@ void vergleichen(testdb::Backend backend, unsigned erster, int plaene, int& mitV
         ASSERT_EQ(a.meldungen, b.meldungen);
         ASSERT_FALSE(a.matrix.empty());
         if (!a.vorschlaege.empty()) ++mitVorschlag;
+        for (const std::string& v : a.vorschlaege)
+            if (v.find("|MINDESTDURCHGANG|") != std::string::npos) {
+                ++mitMindest;
+                break;
+            }
         if (a.meldungen.size() > 1) ++mitMeldung;
         if (!a.fehler.empty()) ++mitFehler;
     }
@@ -297,8 +310,10 @@ TESTDB_INSTANTIATE_BOTH(ScanWege);
 
 void reihe(testdb::Backend backend, unsigned erster, int plaeneSqlite) {
     const int plaene = backend == testdb::Backend::Postgres ? std::max(1, plaeneSqlite / 10) : plaeneSqlite;
-    int mitVorschlag = 0, mitMeldung = 0, mitFehler = 0;
-    vergleichen(backend, erster, plaene, mitVorschlag, mitMeldung, mitFehler);
+    int mitVorschlag = 0, mitMeldung = 0, mitFehler = 0, mitMindest = 0;
+    vergleichen(backend, erster, plaene, mitVorschlag, mitMeldung, mitFehler, mitMindest);
+    // The minimum pass, on in half of the plans, writes in some of them.
+    EXPECT_GT(mitMindest, 0);
     // The plans are varied enough to matter: most of them propose, and some
     // runs log messages that the memory path must repeat as often as the plain one.
     EXPECT_GT(mitVorschlag, plaene / 2);

@@ -601,6 +601,90 @@ TEST_P(OptimSzenario, EmptyDaysCostOneReadingPerPassAndOneCommit) {
     EXPECT_EQ(statements("ESA", tag, testdb::dayOffset(7)), 9u);
 }
 
+// The minimum pass and the person choice fitting-only. The late slot of
+// E1/A1 is served from the early slot of the workplace `esa` (A1, or A2 of
+// the same unit); "P.." persons fit the late slot, "U.." break a rule
+// (core time 06:00-18:00 with time recording: 1501).
+struct MindestFall {
+    const char* name;
+    const char* ebene;
+    Slot frueh;  // the donor (its eso/esa used), in deployment order of `personen`
+    Slot spaet;  // the row to be served, always E1/A1
+    Liste personen;
+    int wahl;      // person choice: 0 first, 1 first-fitting, 2 fitting-only
+    int mindest;   // minimum pass: 0 off, 1 on
+    Liste erwartet;       // "PNR FNR NOTE" in the order written
+    std::string spender;  // the donor's "BsmIst/BsmOva/BsmOve/BsmFkt" afterwards
+};
+
+TEST_P(OptimSzenario, MinimumPassAndFittingOnly) {
+    const Slot unterMin{"E1", "A1", kSpaet, kNacht, "SP", 2, 2, 3, 0, -166};
+    const Slot amZiel{"E1", "A1", kFrueh, kSpaet, "FR", 2, 1, 2, 2, 0};
+    const Slot amZielA2{"E1", "A2", kFrueh, kSpaet, "FR", 2, 1, 2, 2, 0};
+    const Slot amMin{"E1", "A1", kFrueh, kSpaet, "FR", 2, 2, 2, 2, 0};
+    const Slot zweiDrueber{"E1", "A1", kFrueh, kSpaet, "FR", 4, 1, 4, 3, -25};
+    const Slot weitUnter{"E1", "A1", kSpaet, kNacht, "SP", 5, 5, 5, 0, -200};
+    const Slot ueber{"E1", "A1", kFrueh, kSpaet, "FR", 0, 0, 0, 2, 190};
+    const Slot ueberMin{"E1", "A1", kSpaet, kNacht, "SP", 1, 1, 1, 0, -150};
+    Slot art3Unter = unterMin, art3Ziel = amZiel;
+    art3Unter.asw = art3Ziel.asw = 3;
+    const std::string M = " MINDESTDURCHGANG";
+    const MindestFall faelle[] = {
+        {"below minimum next to a row at target, pass off", "ESA", amZiel, unterMin, {"P1", "P2"}, 0, 0, {}, "2/0/0/0"},
+        // Early: E = 2 - 1 = 1 = its minimum: S = 3, e = 2: -33; no second.
+        {"below minimum next to a row at target, pass on", "ESA", amZiel, unterMin, {"P1", "P2"}, 0, 1,
+         {"P1 0" + M}, "2/1/0/-33"},
+        {"a donor at its minimum gives nobody", "ESA", amMin, unterMin, {"P1", "P2"}, 0, 1, {}, "2/0/0/0"},
+        // E 3 -> 1 = minimum: S = 5, e = 2 = N: -60.
+        {"a donor two above its minimum gives two", "ESA", zweiDrueber, weitUnter, {"P1", "P2", "P3"}, 0, 1,
+         {"P1 0" + M, "P2 0" + M}, "3/2/0/-60"},
+        {"slot kind 3 is neither served nor donor", "PLG", art3Ziel, art3Unter, {"P1", "P2"}, 0, 1, {}, "2/0/0/0"},
+        {"the workplace pass does not reach another workplace", "ESA", amZielA2, unterMin, {"P1", "P2"}, 0, 1, {},
+         "2/0/0/0"},
+        {"the unit pass does", "ESO", amZielA2, unterMin, {"P1", "P2"}, 0, 1, {"P1 0" + M}, "2/1/0/-33"},
+        {"first proposes who breaks a rule", "ESA", ueber, ueberMin, {"U1", "P2"}, 0, 0, {"U1 1501"}, "2/1/0/190"},
+        {"fitting-only passes over who breaks a rule", "ESA", ueber, ueberMin, {"U1", "P2"}, 2, 0, {"P2 0"},
+         "2/1/0/190"},
+        {"first-fitting takes the first when nobody fits", "ESA", ueber, ueberMin, {"U1", "U2"}, 1, 0, {"U1 1501"},
+         "2/1/0/190"},
+        {"fitting-only writes nothing when nobody fits", "ESA", ueber, ueberMin, {"U1", "U2"}, 2, 0, {}, "2/0/0/190"},
+        {"fitting-only in the minimum pass", "ESA", amZiel, unterMin, {"U1", "P2"}, 2, 1, {"P2 0" + M}, "2/1/0/-33"},
+        {"fitting-only in the minimum pass, nobody fits", "ESA", amZiel, unterMin, {"U1", "U2"}, 2, 1, {},
+         "2/0/0/0"},
+    };
+    Laufeinstellungen& e = Einstellungen();
+    const Laufeinstellungen vorher = e;
+    for (const MindestFall& f : faelle) {
+        SCOPED_TRACE(f.name);
+        for (const char* t : {"Dvm725Bsm", "Dvm720Bss", "Dvm730Bdp", "Dvm735Bdk", "Dvm710Pbv", "Dvm712Pgz",
+                              "Dvm329Ztg"})
+            db.exec(std::string("delete from ") + t);
+        slot(f.frueh);
+        slot(f.spaet);
+        int rnd = 0;
+        for (const std::string& p : f.personen) {
+            if (p[0] == 'U')
+                person(p.c_str(), f.frueh.eso, f.frueh.esa, 1, 1, "M1");
+            else
+                person(p.c_str(), f.frueh.eso, f.frueh.esa);
+            einsatz({p.c_str(), f.frueh.eso, f.frueh.esa, kFrueh, kSpaet, ++rnd, " ", 0, 1, "   ", "   ", "   ",
+                     f.frueh.asw});
+        }
+        e.wahl[static_cast<int>(Einstellung::Personenwahl)] = f.wahl;
+        e.wahl[static_cast<int>(Einstellung::Mindestdurchgang)] = f.mindest;
+        Laufkontext lk = lauf(f.ebene);
+        Opt_UntBszPlg(lk, "PG");
+        e = vorher;
+        Liste geschrieben;
+        for (auto& r : db.rows("select BdkPnr || ' ' || BdkFnr || coalesce(' ' || nullif(BdkTxt, ''), '') from "
+                               "Dvm735Bdk order by rowid"))
+            geschrieben.push_back(r[0]);
+        EXPECT_EQ(geschrieben, f.erwartet);
+        EXPECT_EQ(zeile(f.frueh.eso, f.frueh.esa, kFrueh, f.frueh.asw), f.spender);
+        EXPECT_TRUE(meldungen().empty());
+    }
+}
+
 // Recount of one row: slot E1/A1 early, target 4, min 2, max 6.
 class Nachzaehlung : public OptimSzenario {
 protected:
