@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "db/Bdk.hpp"
 #include "db/Bdp.hpp"
@@ -474,7 +475,10 @@ TEST(ServerBatch, ARunWithBatchesLeavesEveryRowAsARunOneStatementAtATime) {
     ASSERT_EQ(PQstatus(admin), CONNECTION_OK) << PQerrorMessage(admin);
     const std::string root = testdb::makeTempDir();
     const std::string bin = DORVELIAN_BIN_DIR;
-    for (const std::string einstellungen : {"", "--minimum-pass on --person-choice fitting-only"}) {
+    const std::pair<std::string, std::string> laeufe[] = {
+        {"", "--seed 7 --days 6 --units 3 --workplaces 2"},
+        {"--minimum-pass on --person-choice fitting-only", "--seed 2 --days 7 --slots 5"}};
+    for (const auto& [einstellungen, plan] : laeufe) {
         SCOPED_TRACE(einstellungen);
         std::string rows[2], logs[2];
         unsigned long long trips[2] = {};
@@ -487,8 +491,8 @@ TEST(ServerBatch, ARunWithBatchesLeavesEveryRowAsARunOneStatementAtATime) {
             PQclear(r);
             const std::string uri = testdb::uriWithDatabase(base, name);
             const std::string dir = root + "/" + std::to_string(plain);
-            ASSERT_EQ(shell(bin + "/dorvelian-demo --dir " + dir + " --seed 7 --days 6 --units 3 --workplaces 2 --pg '" +
-                            uri + "' --user dorvelian --password dorvelian >/dev/null 2>&1"),
+            ASSERT_EQ(shell(bin + "/dorvelian-demo --dir " + dir + " " + plan + " --pg '" + uri +
+                            "' --user dorvelian --password dorvelian >/dev/null 2>&1"),
                       0);
             if (!einstellungen.empty()) {
                 ASSERT_EQ(shell(bin + "/dorvelian-config " + dir + "/work/dorvelian.cfg " + einstellungen), 0);

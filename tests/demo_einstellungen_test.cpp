@@ -141,7 +141,7 @@ TEST_P(DemoEinstellungen, ErstePassendeBesetztWieDieErsteAufJedemWeg) {
 // The minimum pass with only persons who fit: every proposal breaks no rule,
 // the pass writes some of them, and every path writes the same rows.
 TEST_P(DemoEinstellungen, MindestdurchgangNurPassendeAufJedemWeg) {
-    testdb::DemoCopies plan(backend(), "--days 7 --seed 2");
+    testdb::DemoCopies plan(backend(), "--days 7 --slots 5 --seed 2");
     ASSERT_TRUE(plan.ok());
     const char* einstellungen = "--minimum-pass on --person-choice fitting-only";
     const Liste mindest = Lauf(plan, "mindest", einstellungen, kLauf);
