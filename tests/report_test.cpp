@@ -284,17 +284,19 @@ private:
 
 TESTDB_BOTH_BACKENDS(PlanerBericht);
 
-// Demo of two plan groups, run for PG01 only: PG02 keeps its matrix but gets
-// no proposal and no error row.
+// Demo of two plan groups, run for PG01 only (with the minimum pass): PG02
+// keeps its matrix but gets no proposal and no error row.
 TEST_P(PlanerBericht, ZeigtDieZahlenDerTabellenUndDieViewsStimmenMitIhnen) {
     const std::string wurzel = testdb::makeTempDir();
     std::unique_ptr<ServerDb> server;
-    std::string demo = Bin("dorvelian-demo") + " --dir " + wurzel + "/demo --days 5 --plangroups 2 --units 2";
+    std::string demo =
+        Bin("dorvelian-demo") + " --dir " + wurzel + "/demo --days 5 --plangroups 2 --units 2 --slots 5 --seed 3";
     if (backend() == Backend::Postgres) {
         server = std::make_unique<ServerDb>();
         demo += " --pg '" + server->uri() + "' --user dorvelian --password dorvelian";
     }
     ASSERT_EQ(Shell(demo + " >" + wurzel + "/demo.out 2>&1"), 0) << testdb::readFile(wurzel + "/demo.out");
+    ASSERT_EQ(Shell(Bin("dorvelian-config") + " " + wurzel + "/demo/work/dorvelian.cfg --minimum-pass on"), 0);
     ASSERT_EQ(Shell("cd " + wurzel + "/demo/work && " + Bin("dorvelian") +
                     " dorvelian.cfg demo 00000000 00000000 PLG JOB0001 KEY0001 PG01 00000 00000 PLAN_OPTIM"),
               0);
@@ -309,6 +311,7 @@ TEST_P(PlanerBericht, ZeigtDieZahlenDerTabellenUndDieViewsStimmenMitIhnen) {
     ASSERT_GT(l.zahl("select count(*) from Dvm735Bdk where BdkPlg='PG01'"), 0);
     ASSERT_GT(l.zahl("select count(*) from Dvm725Bsm where BsmPlg='PG02'"), 0);
 
+    ASSERT_GT(l.zahl("select count(*) from Dvm735Bdk where BdkTxt='MINDESTDURCHGANG'"), 0);
     // Totals per plan group and of the whole report.
     for (const std::string plg : {"PG01", "PG02", "*"}) {
         SCOPED_TRACE(plg);
@@ -321,6 +324,8 @@ TEST_P(PlanerBericht, ZeigtDieZahlenDerTabellenUndDieViewsStimmenMitIhnen) {
         EXPECT_EQ(Figur(zeile, "vorschlaege"), l.zahl("select count(*) from Dvm735Bdk where 1=1" + bdk));
         EXPECT_EQ(Figur(zeile, "ohnegrund"), l.zahl("select count(*) from Dvm735Bdk where BdkFnr=0" + bdk));
         EXPECT_EQ(Figur(zeile, "mitgrund"), l.zahl("select count(*) from Dvm735Bdk where BdkFnr<>0" + bdk));
+        EXPECT_EQ(Figur(zeile, "mindest"),
+                  l.zahl("select count(*) from Dvm735Bdk where BdkTxt='MINDESTDURCHGANG'" + bdk));
         EXPECT_EQ(Figur(zeile, "fehler"), l.zahl("select count(*) from Dvm746Err where 1=1" + err));
         EXPECT_EQ(Figur(zeile, "unterminimum"),
                   l.zahl("select count(*) from Dvm725Bsm m where " + UnterMinimum(kEffektiv) + bsm));
