@@ -509,13 +509,17 @@ TEST_F(ConfigToolTest, RunSettingsAreWrittenAloneOrWithTheLogonAndShown) {
         std::string show;
     } schritte[] = {
         {Quote(file) + " --rule-check as-before", 0,
-         items + "RULE-CHECK=as-before\nPERSON-CHOICE=first (default)\n"},
-        {Quote(file) + " --person-choice=first-fitting", 0, items + "RULE-CHECK=as-before\nPERSON-CHOICE=first-fitting\n"},
-        {logon, 0, items + "RULE-CHECK=as-before\nPERSON-CHOICE=first-fitting\n"},
+         items + "RULE-CHECK=as-before\nPERSON-CHOICE=first (default)\nMINIMUM-PASS=off (default)\n"},
+        {Quote(file) + " --person-choice=first-fitting", 0, items + "RULE-CHECK=as-before\nPERSON-CHOICE=first-fitting\nMINIMUM-PASS=off (default)\n"},
+        {logon, 0, items + "RULE-CHECK=as-before\nPERSON-CHOICE=first-fitting\nMINIMUM-PASS=off (default)\n"},
         {Quote(file) + " --rule-check after-move --person-choice first", 0,
-         items + "RULE-CHECK=after-move\nPERSON-CHOICE=first\n"},
-        {Quote(file) + " --rule-check before", 2, items + "RULE-CHECK=after-move\nPERSON-CHOICE=first\n"},
-        {Quote(file) + " --rule-check as-before --login x", 2, items + "RULE-CHECK=after-move\nPERSON-CHOICE=first\n"},
+         items + "RULE-CHECK=after-move\nPERSON-CHOICE=first\nMINIMUM-PASS=off (default)\n"},
+        {Quote(file) + " --rule-check before", 2, items + "RULE-CHECK=after-move\nPERSON-CHOICE=first\nMINIMUM-PASS=off (default)\n"},
+        {Quote(file) + " --rule-check as-before --login x", 2, items + "RULE-CHECK=after-move\nPERSON-CHOICE=first\nMINIMUM-PASS=off (default)\n"},
+        {Quote(file) + " --minimum-pass on --person-choice fitting-only", 0,
+         items + "RULE-CHECK=after-move\nPERSON-CHOICE=fitting-only\nMINIMUM-PASS=on\n"},
+        {Quote(file) + " --minimum-pass yes", 2, items + "RULE-CHECK=after-move\nPERSON-CHOICE=fitting-only\nMINIMUM-PASS=on\n"},
+        {Quote(file) + " --minimum-pass=off", 0, items + "RULE-CHECK=after-move\nPERSON-CHOICE=fitting-only\nMINIMUM-PASS=off\n"},
     };
     for (const Schritt& s : schritte) {
         EXPECT_EQ(Run(s.args), s.rc) << s.args << ": " << err_;

@@ -151,7 +151,7 @@ TEST_P(DemoEinstellungen, MindestdurchgangNurPassendeAufJedemWeg) {
         if (z[0] == '[') inVorschlaegen = z == "[proposals]";
         if (!inVorschlaegen || z[0] == '[') continue;
         ++vorschlaege;
-        EXPECT_EQ(Grund(z), 0) << z;
+        EXPECT_NE(z.find("|0|9|OPTIMIERUNG"), std::string::npos) << z;
         ausMindest += z.find("|MINDESTDURCHGANG") != std::string::npos;
     }
     EXPECT_GT(vorschlaege, ausMindest);
