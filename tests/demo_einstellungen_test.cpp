@@ -138,26 +138,4 @@ TEST_P(DemoEinstellungen, ErstePassendeBesetztWieDieErsteAufJedemWeg) {
     EXPECT_EQ(Lauf(plan, "pipe", "--person-choice first-fitting", kLauf, "DORVELIAN_PIPELINE=off"), passend);
 }
 
-// The minimum pass with only persons who fit: every proposal breaks no rule,
-// the pass writes some of them, and every path writes the same rows.
-TEST_P(DemoEinstellungen, MindestdurchgangNurPassendeAufJedemWeg) {
-    testdb::DemoCopies plan(backend(), "--days 7 --slots 5 --seed 2");
-    ASSERT_TRUE(plan.ok());
-    const char* einstellungen = "--minimum-pass on --person-choice fitting-only";
-    const Liste mindest = Lauf(plan, "mindest", einstellungen, kLauf);
-    long vorschlaege = 0, ausMindest = 0;
-    bool inVorschlaegen = false;
-    for (const std::string& z : mindest) {
-        if (z[0] == '[') inVorschlaegen = z == "[proposals]";
-        if (!inVorschlaegen || z[0] == '[') continue;
-        ++vorschlaege;
-        EXPECT_NE(z.find("|0|9|OPTIMIERUNG"), std::string::npos) << z;
-        ausMindest += z.find("|MINDESTDURCHGANG") != std::string::npos;
-    }
-    EXPECT_GT(vorschlaege, ausMindest);
-    EXPECT_GT(ausMindest, 0);
-    EXPECT_EQ(Lauf(plan, "plain", einstellungen, kLauf, "DORVELIAN_SCAN=plain"), mindest);
-    EXPECT_EQ(Lauf(plan, "pipe", einstellungen, kLauf, "DORVELIAN_PIPELINE=off"), mindest);
-}
-
 }  // namespace

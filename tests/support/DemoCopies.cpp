@@ -186,7 +186,7 @@ EndState endState(PlanRows& db) {
     s.proposals = sortedRows(
         db, "SELECT BdkPnr, " + db.day("BdkBdt") +
                 ", BdkEso, BdkEsa, BdkSzv, BdkSzb, BdkBsz, BdkAsw, BdkOso, BdkOsa, BdkOsv, BdkOsb, BdkOsz, BdkOsw, "
-                "BdkPlg, BdkFnr, BdkSta, BdkErf || coalesce('|' || nullif(BdkTxt, ''), '') FROM Dvm735Bdk");
+                "BdkPlg, BdkFnr, BdkSta, BdkErf FROM Dvm735Bdk");
     s.matrix = sortedRows(db, "SELECT BsmPlg, BsmEso, BsmEsa, " + db.day("BsmBdt") +
                                   ", BsmSzv, BsmSzb, BsmAsw, BsmBsz, BsmSol, BsmMin, BsmMax, BsmIst, BsmHtg, BsmHtv, "
                                   "BsmHtn, BsmKor, CAST(round(BsmKos * 100) AS integer), "

@@ -69,9 +69,8 @@ private:
 namespace testdb {
 
 // What a run leaves, as sorted row texts without random keys, time stamps
-// and job stamps: the proposals (a note in BdkTxt as one more column, only
-// where there is one), every matrix row, the error rows, and the plan groups
-// still marked in work.
+// and job stamps: the proposals, every matrix row, the error rows, and the
+// plan groups still marked in work.
 struct EndState {
     std::vector<std::string> proposals, matrix, errors, inWork;
 };
