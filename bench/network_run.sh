@@ -76,7 +76,7 @@ one() {
       us=$(awk -v d="$delay" 'BEGIN { printf "%d", d * 1000 }')
       # The port file of an earlier run would name a forwarder that is gone.
       rm -f "$work/port"
-      "$build/dorvelian-forwarder" --to "unix:$cluster/.s.PGSQL.5432" --delay-us "$us" >"$work/port" &
+      "$build/bench/dorvelian-forwarder" --to "unix:$cluster/.s.PGSQL.5432" --delay-us "$us" >"$work/port" &
       fwd_pid=$!
       while [ ! -s "$work/port" ]; do sleep 0.05; done
       local port

@@ -16,12 +16,12 @@
 #include "db/Bdk.hpp"
 #include "db/Bdp.hpp"
 #include "db/Bsm.hpp"
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 #include "db/JulianDate.hpp"
 #include "db/NullOrder.hpp"
 #include "db/Runtime.hpp"
 #include "db/SqlText.hpp"
-#include "rules/PnrSatz.hpp"
+#include "db/PnrSatz.hpp"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // Reassignment proposals (table Dvm735Bdk).
 #include <cstdint>
 
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 
 namespace db {
 class ReadAhead;

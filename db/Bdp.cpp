@@ -5,7 +5,7 @@
 
 #include "db/Bsm.hpp"
 #include "db/Runtime.hpp"
-#include "rules/PnrSatz.hpp"
+#include "db/PnrSatz.hpp"
 
 namespace {
 

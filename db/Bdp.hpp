@@ -3,7 +3,7 @@
 // records of a day or of the neighbouring days, and the per-slot counts.
 #include <cstdint>
 
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 
 namespace db {
 class ReadAhead;

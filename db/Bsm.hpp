@@ -2,7 +2,7 @@
 // Staffing matrix (table Dvm725Bsm) and staffing targets (table Dvm720Bss).
 #include <cstdint>
 
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 
 namespace db {
 class ReadAhead;

@@ -3,7 +3,7 @@
 #include "db/Err.hpp"
 
 #include "db/Runtime.hpp"
-#include "run/Laufkontext.hpp"
+#include "base/Laufkontext.hpp"
 
 using db::in;
 

@@ -2,7 +2,7 @@
 // Error rows of a run (table Dvm746Err).
 #include <cstdint>
 
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 
 struct Laufkontext;
 

@@ -3,7 +3,7 @@
 // calendars (Dvm755Pka).
 #include <cstdint>
 
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 
 namespace db {
 class ReadAhead;

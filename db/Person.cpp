@@ -6,7 +6,7 @@
 
 #include "db/Kalender.hpp"
 #include "db/Runtime.hpp"
-#include "rules/PnrSatz.hpp"
+#include "db/PnrSatz.hpp"
 
 namespace {
 

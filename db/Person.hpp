@@ -5,7 +5,7 @@
 // Dvm717Qea) and cost rates (Dvm708Pss). All fill the person-day record.
 #include <cstdint>
 
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 
 namespace db {
 class ReadAhead;

@@ -2,7 +2,7 @@
 // Plan groups (table Dvm701Plg) with their run marks and rule switches.
 #include <cstdint>
 
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 
 namespace db {
 class ReadAhead;

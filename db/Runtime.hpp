@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 
 namespace db {
 

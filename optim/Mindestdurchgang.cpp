@@ -17,8 +17,8 @@
 
 #include "optim/Personen.hpp"
 #include "optim/Vorschlag.hpp"
-#include "run/Laufbilanz.hpp"
-#include "run/Log.hpp"
+#include "base/Laufbilanz.hpp"
+#include "base/Log.hpp"
 
 int64_t Mindest_Effektiv(const Dvm725Bsm& b) {
     return static_cast<int64_t>(b.BsmIst) - b.BsmHtg - std::min(b.BsmHtv, b.BsmHtn) + b.BsmOve - b.BsmOva;

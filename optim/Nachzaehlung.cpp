@@ -7,7 +7,7 @@
 #include "db/Bsm.hpp"
 #include "db/Runtime.hpp"
 #include "optim/BsmFkt.hpp"
-#include "run/Log.hpp"
+#include "base/Log.hpp"
 
 namespace {
 // Slot kinds whose proposal counts and deviation are kept as read.

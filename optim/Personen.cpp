@@ -9,11 +9,11 @@
 #include "optim/Suchbericht.hpp"
 #include "optim/Vorschlag.hpp"
 #include "rules/Fill_PnrBss.hpp"
-#include "rules/PnrSatz.hpp"
+#include "db/PnrSatz.hpp"
 #include "rules/Verlassen.hpp"
-#include "run/Laufbilanz.hpp"
-#include "run/Laufeinstellungen.hpp"
-#include "run/Log.hpp"
+#include "base/Laufbilanz.hpp"
+#include "base/Laufeinstellungen.hpp"
+#include "base/Log.hpp"
 
 namespace {
 // Persons of this assignment kind are never offered to another slot.

@@ -13,9 +13,9 @@
 #include "optim/Suche.hpp"
 #include "optim/UntListe.hpp"
 #include "rules/Datum.hpp"
-#include "run/Laufbilanz.hpp"
-#include "run/Laufkontext.hpp"
-#include "run/Log.hpp"
+#include "base/Laufbilanz.hpp"
+#include "base/Laufkontext.hpp"
+#include "base/Log.hpp"
 
 namespace {
 

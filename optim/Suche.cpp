@@ -4,7 +4,7 @@
 
 #include "optim/Personen.hpp"
 #include "optim/Suchbericht.hpp"
-#include "run/Log.hpp"
+#include "base/Log.hpp"
 
 namespace {
 

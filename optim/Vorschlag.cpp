@@ -8,9 +8,9 @@
 #include "db/Plg.hpp"
 #include "db/Runtime.hpp"
 #include "rules/Eignung.hpp"
-#include "rules/PnrSatz.hpp"
-#include "run/Log.hpp"
-#include "run/Zufall.hpp"
+#include "db/PnrSatz.hpp"
+#include "base/Log.hpp"
+#include "base/Zufall.hpp"
 
 namespace {
 constexpr int kZeitlageArt = 2;     // kind of the time-position check for a proposal

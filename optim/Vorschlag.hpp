@@ -4,7 +4,7 @@
 // understaffed slot. The deployment itself is never changed.
 #include <cstdint>
 
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 
 struct PnrSatz;
 struct Dvm720Bss;

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 #include "db/Kalender.hpp"
 
 namespace {

@@ -3,7 +3,7 @@
 // and time-stamp differences.
 #include <cstdint>
 
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 
 // "HHMM..." -> hours * 60 + minutes; a piece that is not a number counts 0.
 int UhrZt_Minuten(const char* uhrzt);

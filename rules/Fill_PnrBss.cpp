@@ -6,8 +6,8 @@
 #include "db/Bsm.hpp"
 #include "db/Person.hpp"
 #include "db/Runtime.hpp"
-#include "rules/PnrSatz.hpp"
-#include "run/Log.hpp"
+#include "db/PnrSatz.hpp"
+#include "base/Log.hpp"
 
 namespace {
 constexpr int kFnrKeineArbeitszeit = 1411;

@@ -5,13 +5,13 @@
 
 #include "db/Bdp.hpp"
 #include "db/Bsm.hpp"
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 #include "db/Plg.hpp"
 #include "rules/Datum.hpp"
 #include "rules/Eignung.hpp"
-#include "rules/PnrSatz.hpp"
+#include "db/PnrSatz.hpp"
 #include "rules/Verlassen.hpp"
-#include "run/Log.hpp"
+#include "base/Log.hpp"
 
 namespace {
 

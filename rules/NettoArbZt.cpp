@@ -5,10 +5,10 @@
 #include <string>
 
 #include "db/Bdp.hpp"
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 #include "rules/Datum.hpp"
 #include "rules/Eignung.hpp"
-#include "rules/PnrSatz.hpp"
+#include "db/PnrSatz.hpp"
 #include "rules/Verlassen.hpp"
 
 namespace {

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "db/Bsm.hpp"
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 #include "db/Person.hpp"
 #include "rules/Datum.hpp"
 #include "rules/Eignung.hpp"
-#include "rules/PnrSatz.hpp"
-#include "run/Log.hpp"
+#include "db/PnrSatz.hpp"
+#include "base/Log.hpp"
 
 namespace {
 

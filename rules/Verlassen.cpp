@@ -4,7 +4,7 @@
 #include "rules/Verlassen.hpp"
 
 #include "db/Bdp.hpp"
-#include "rules/PnrSatz.hpp"
+#include "db/PnrSatz.hpp"
 
 void Verlassen_Setzen(PnrSatz& p, const Dvm730Bdp& bdp) {
     VerlassenerEinsatz& v = p.Verlassen;

@@ -2,7 +2,7 @@
 // falling back to the frames of the person's substitute working-time models.
 #include "db/Person.hpp"
 #include "rules/Eignung.hpp"
-#include "rules/PnrSatz.hpp"
+#include "db/PnrSatz.hpp"
 
 namespace {
 

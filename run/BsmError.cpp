@@ -4,9 +4,9 @@
 
 #include "db/Bsm.hpp"
 #include "db/Err.hpp"
-#include "run/Laufbilanz.hpp"
-#include "run/Laufkontext.hpp"
-#include "run/Log.hpp"
+#include "base/Laufbilanz.hpp"
+#include "base/Laufkontext.hpp"
+#include "base/Log.hpp"
 
 void BsmError_Work(const Laufkontext& lk, const char* plg, Dvm746Err& err) {
     // The cursor follows the run context's unit and workplace, not the level.

@@ -12,7 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
+#include "base/Laufeinstellungen.hpp"
 
 // What became of the file in the last lookup. Only a regular file of at most
 // kConfigMaxBytes is read; anything else reads as an empty file.
@@ -79,3 +80,8 @@ bool Wert_Entschluesseln(const char* hex, char* out, const char* key);
 // program's key, zero-padded to whole blocks, as upper-case hex text. An
 // empty plain text gives an empty value.
 std::string Wert_Verschluesseln(std::string_view plain);
+
+// Reads every run setting from the file (base/Laufeinstellungen.hpp). A
+// missing record gives the default; a record whose value is none of the
+// words gives the default too and is noted as unusable (the caller logs it).
+void Laufeinstellungen_Lesen(const char* pfad, Laufeinstellungen& e);

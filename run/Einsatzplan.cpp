@@ -9,9 +9,9 @@
 #include "optim/Scan.hpp"
 #include "rules/Datum.hpp"
 #include "run/BsmError.hpp"
-#include "run/Laufbilanz.hpp"
-#include "run/Laufkontext.hpp"
-#include "run/Log.hpp"
+#include "base/Laufbilanz.hpp"
+#include "base/Laufkontext.hpp"
+#include "base/Log.hpp"
 
 namespace {
 constexpr int kSperrWartezeitSekunden = 3600;

@@ -12,12 +12,11 @@
 #include "optim/Scan.hpp"
 #include "run/Config.hpp"
 #include "run/Einsatzplan.hpp"
-#include "run/Laufbilanz.hpp"
-#include "run/Log.hpp"
-#include "run/Zufall.hpp"
+#include "base/Laufbilanz.hpp"
+#include "base/Log.hpp"
+#include "base/Zufall.hpp"
 
 namespace {
-Laufkontext g_lauf;
 Dvm746Err g_fehlersatz;
 
 // The first lookup that could not read the configuration file, kept until
@@ -75,7 +74,6 @@ void einstellungenMelden(const Laufeinstellungen& e) {
 }
 }  // namespace
 
-Laufkontext& Lauf() { return g_lauf; }
 Dvm746Err& Fehlersatz() { return g_fehlersatz; }
 
 int Main(int argc, char** argv) {

@@ -1,6 +1,6 @@
 #pragma once
 // Program entry and run sequence.
-#include "run/Laufkontext.hpp"
+#include "base/Laufkontext.hpp"
 
 struct Dvm746Err;
 

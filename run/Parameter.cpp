@@ -7,7 +7,7 @@
 
 #include "db/JulianDate.hpp"
 #include "run/Main.hpp"
-#include "run/Utf8.hpp"
+#include "base/Utf8.hpp"
 
 namespace {
 // Takes a parameter as UTF-8 (a text that is not UTF-8 comes from a caller

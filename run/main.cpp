@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "run/Laufbilanz.hpp"
+#include "base/Laufbilanz.hpp"
+#include "db/Runtime.hpp"
 #include "run/Main.hpp"
 
 namespace {
@@ -44,11 +45,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     int r = Main(argc, argv);
-    // DORVELIAN_STATS=FILE: the run summary (run/Laufbilanz.hpp). Without the
+    // DORVELIAN_STATS=FILE: the run summary (base/Laufbilanz.hpp). Without the
     // variable nothing is written; a file that cannot be written is reported
     // on standard error and changes nothing else.
     if (const char* path = std::getenv("DORVELIAN_STATS"); path && *path) {
-        if (!Laufbilanz_Schreiben(path))
+        if (!Laufbilanz_Schreiben(path, db::statementCount(), db::fetchCount(), db::roundTripCount()))
             std::fprintf(stderr, "dorvelian: cannot write the run summary to %s\n", path);
     }
     return r;

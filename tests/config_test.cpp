@@ -12,7 +12,7 @@
 
 #include "run/Blowfish.hpp"
 #include "run/Config.hpp"
-#include "run/Laufeinstellungen.hpp"
+#include "base/Laufeinstellungen.hpp"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include "db/ResultCodes.hpp"
 #include "db/Runtime.hpp"
 #include "optim/Nachzaehlung.hpp"
-#include "run/Log.hpp"
+#include "base/Log.hpp"
 #include "support/TestDb.hpp"
 
 using testdb::jd;
@@ -266,7 +266,7 @@ struct Forwarder {
         if (pid == 0) {
             dup2(fds[1], 1);
             close(fds[0]);
-            const std::string bin = std::string(DORVELIAN_BIN_DIR) + "/dorvelian-forwarder";
+            const std::string bin = std::string(DORVELIAN_BIN_DIR) + "/bench/dorvelian-forwarder";
             const std::string to = "unix:" + socket, us = std::to_string(delayUs);
             execl(bin.c_str(), bin.c_str(), "--to", to.c_str(), "--delay-us", us.c_str(), nullptr);
             _exit(127);

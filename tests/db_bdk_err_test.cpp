@@ -9,7 +9,7 @@
 #include "db/Bdp.hpp"
 #include "db/Bsm.hpp"
 #include "db/Err.hpp"
-#include "run/Laufkontext.hpp"
+#include "base/Laufkontext.hpp"
 #include "support/TestDb.hpp"
 
 using testdb::dayOffset;

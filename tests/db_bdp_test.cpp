@@ -8,7 +8,7 @@
 
 #include "db/Bdp.hpp"
 #include "db/Bsm.hpp"
-#include "rules/PnrSatz.hpp"
+#include "db/PnrSatz.hpp"
 #include "support/TestDb.hpp"
 
 using testdb::jd;

@@ -20,7 +20,7 @@
 #include "db/Connect.hpp"
 #include "db/NullOrder.hpp"
 #include "db/Plg.hpp"
-#include "rules/PnrSatz.hpp"
+#include "db/PnrSatz.hpp"
 #include "support/TestDb.hpp"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "db/Person.hpp"
-#include "rules/PnrSatz.hpp"
+#include "db/PnrSatz.hpp"
 #include "support/TestDb.hpp"
 
 using testdb::jd;

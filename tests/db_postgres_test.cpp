@@ -20,8 +20,8 @@
 #include "db/Person.hpp"
 #include "db/Plg.hpp"
 #include "db/Runtime.hpp"
-#include "rules/PnrSatz.hpp"
-#include "run/Laufkontext.hpp"
+#include "db/PnrSatz.hpp"
+#include "base/Laufkontext.hpp"
 #include "support/TestDb.hpp"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "db/Runtime.hpp"
 #include "run/Config.hpp"
 #include "run/Einsatzplan.hpp"
-#include "run/Log.hpp"
+#include "base/Log.hpp"
 #include "run/Main.hpp"
 #include "support/TestDb.hpp"
 

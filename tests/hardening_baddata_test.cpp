@@ -12,9 +12,9 @@
 #include "db/Err.hpp"
 #include "db/Plg.hpp"
 #include "run/Einsatzplan.hpp"
-#include "run/Laufkontext.hpp"
-#include "run/Log.hpp"
-#include "run/Zufall.hpp"
+#include "base/Laufkontext.hpp"
+#include "base/Log.hpp"
+#include "base/Zufall.hpp"
 #include "support/TestDb.hpp"
 
 namespace {

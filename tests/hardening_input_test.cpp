@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "run/Config.hpp"
-#include "run/Log.hpp"
+#include "base/Log.hpp"
 #include "run/Main.hpp"
-#include "run/Utf8.hpp"
+#include "base/Utf8.hpp"
 #include "support/DemoCopies.hpp"
 #include "support/TestDb.hpp"
 #include "support/Workspace.hpp"

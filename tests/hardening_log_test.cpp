@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "run/Log.hpp"
+#include "base/Log.hpp"
 #include "support/TestDb.hpp"
 #include "support/Workspace.hpp"
 

@@ -55,6 +55,8 @@ done >"$work/steps.log" || {
 for f in bin/dorvelian bin/dorvelian-config bin/dorvelian-demo bin/dorvelian-report; do
     [ -x "$work/prefix/$f" ] || fail "$f is not installed as a program"
 done
+# The benchmarks' forwarder stays in the build tree.
+[ ! -e "$work/prefix/bin/dorvelian-forwarder" ] || fail "dorvelian-forwarder is installed"
 for f in share/dorvelian/schema/sqlite/schema.sql share/dorvelian/schema/sqlite/indexes.sql \
     share/dorvelian/schema/sqlite/dvmaster.sql share/dorvelian/schema/postgresql/schema.sql \
     share/dorvelian/schema/postgresql/indexes.sql share/dorvelian/schema/postgresql/dvmaster.sql \

@@ -14,10 +14,10 @@
 #include "optim/Nachzaehlung.hpp"
 #include "optim/Scan.hpp"
 #include "run/Einsatzplan.hpp"
-#include "run/Laufeinstellungen.hpp"
-#include "run/Laufkontext.hpp"
-#include "run/Log.hpp"
-#include "run/Zufall.hpp"
+#include "base/Laufeinstellungen.hpp"
+#include "base/Laufkontext.hpp"
+#include "base/Log.hpp"
+#include "base/Zufall.hpp"
 #include "support/TestDb.hpp"
 
 namespace {

@@ -8,8 +8,8 @@
 #include "db/Bdp.hpp"
 #include "db/Bsm.hpp"
 #include "optim/Vorschlag.hpp"
-#include "rules/PnrSatz.hpp"
-#include "run/Zufall.hpp"
+#include "db/PnrSatz.hpp"
+#include "base/Zufall.hpp"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "support/TestDb.hpp"
 #include "support/Workspace.hpp"
 #include "support/XmlCheck.hpp"
-#include "tools/Kurztexte.hpp"
+#include "report/Kurztexte.hpp"
 
 namespace {
 

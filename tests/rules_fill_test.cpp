@@ -11,9 +11,9 @@
 #include "rules/Datum.hpp"
 #include "rules/Eignung.hpp"
 #include "rules/Fill_PnrBss.hpp"
-#include "rules/PnrSatz.hpp"
+#include "db/PnrSatz.hpp"
 #include "rules/Verlassen.hpp"
-#include "run/Log.hpp"
+#include "base/Log.hpp"
 #include "support/TestDb.hpp"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "db/Bsm.hpp"
 #include "rules/Eignung.hpp"
-#include "rules/PnrSatz.hpp"
+#include "db/PnrSatz.hpp"
 
 namespace {
 

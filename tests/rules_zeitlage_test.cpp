@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "rules/Eignung.hpp"
-#include "rules/PnrSatz.hpp"
+#include "db/PnrSatz.hpp"
 
 namespace {
 

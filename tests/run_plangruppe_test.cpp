@@ -7,8 +7,8 @@
 #include "db/Plg.hpp"
 #include "run/BsmError.hpp"
 #include "run/Einsatzplan.hpp"
-#include "run/Laufkontext.hpp"
-#include "run/Log.hpp"
+#include "base/Laufkontext.hpp"
+#include "base/Log.hpp"
 #include "support/TestDb.hpp"
 
 using testdb::dayOffset;

@@ -15,7 +15,7 @@
 // to 4: the optimiser asks with an empty section and number 0, and a record
 // with an empty section or number 0 would answer for any key. The schema is
 // stored with one filler character after it, because the optimiser drops the
-// last character of the stored schema. The run settings (run/Laufeinstellungen)
+// last character of the stored schema. The run settings (base/Laufeinstellungen)
 // are records of the same kind with the numbers from 5 on; they may be written
 // with the logon items or alone, and a setting not given keeps its record.
 //
@@ -39,7 +39,7 @@
 #include <vector>
 
 #include "run/Config.hpp"
-#include "run/Laufeinstellungen.hpp"
+#include "base/Laufeinstellungen.hpp"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // dorvelian-report: writes the planners' report of a plan after a run as one
-// self-contained HTML file (see tools/BerichtHtml.hpp). It logs on with the
+// self-contained HTML file (see report/BerichtHtml.hpp). It logs on with the
 // optimiser's configuration file, through the same statement runtime, on
 // either backend, and only reads.
 //
@@ -20,8 +20,8 @@
 #include "db/Connect.hpp"
 #include "db/Runtime.hpp"
 #include "run/Config.hpp"
-#include "tools/Bericht.hpp"
-#include "tools/BerichtHtml.hpp"
+#include "report/Bericht.hpp"
+#include "report/BerichtHtml.hpp"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "run/Laufkontext.hpp"
+#include "base/Laufkontext.hpp"
 #include "run/Main.hpp"
-#include "run/Utf8.hpp"
+#include "base/Utf8.hpp"
 
 namespace {
 

@@ -10,6 +10,6 @@
 // data-stufe), so that a reader of the file finds every figure the page shows.
 #include <string>
 
-#include "tools/Bericht.hpp"
+#include "report/Bericht.hpp"
 
 std::string Bericht_Html(const Bericht& bericht);

@@ -71,9 +71,9 @@
 #include "db/Runtime.hpp"
 #include "optim/Nachzaehlung.hpp"
 #include "run/Config.hpp"
-#include "run/Log.hpp"
-#include "tools/DemoPostgres.hpp"
-#include "tools/SchemaDir.hpp"
+#include "base/Log.hpp"
+#include "demoplan/DemoPostgres.hpp"
+#include "demoplan/SchemaDir.hpp"
 
 namespace fs = std::filesystem;
 

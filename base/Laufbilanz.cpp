@@ -1,12 +1,10 @@
 // The run summary: counters of the run and the file they are written to.
-#include "run/Laufbilanz.hpp"
+#include "base/Laufbilanz.hpp"
 
 #include <time.h>
 
 #include <cstdio>
 #include <map>
-
-#include "db/Runtime.hpp"
 
 namespace {
 struct Bilanz {
@@ -52,7 +50,7 @@ void Laufbilanz_Zeit(Laufteil teil, long long marke) {
 void Laufbilanz_Fehlersatz(int32_t fehlerNr) { ++g_bilanz.fehlersaetze[fehlerNr]; }
 void Laufbilanz_Fehlerzeile() { ++g_bilanz.fehlerzeilen; }
 
-bool Laufbilanz_Schreiben(const char* pfad) {
+bool Laufbilanz_Schreiben(const char* pfad, uint64_t statements, uint64_t fetches, uint64_t roundtrips) {
     timespec jetzt{};
     timespec cpu{};
     clock_gettime(CLOCK_MONOTONIC, &jetzt);
@@ -64,11 +62,11 @@ bool Laufbilanz_Schreiben(const char* pfad) {
     if (!f) return false;
     uint64_t fehlersaetze = 0;
     for (const auto& [nr, n] : g_bilanz.fehlersaetze) fehlersaetze += n;
-    std::fprintf(f, "statements %llu\nfetches %llu\n", static_cast<unsigned long long>(db::statementCount()),
-                 static_cast<unsigned long long>(db::fetchCount()));
+    std::fprintf(f, "statements %llu\nfetches %llu\n", static_cast<unsigned long long>(statements),
+                 static_cast<unsigned long long>(fetches));
     // Exchanges with a database server that the run waited for (a batch sent
     // together is one; none on the embedded database).
-    std::fprintf(f, "roundtrips %llu\n", static_cast<unsigned long long>(db::roundTripCount()));
+    std::fprintf(f, "roundtrips %llu\n", static_cast<unsigned long long>(roundtrips));
     std::fprintf(f, "plangroups %llu\nproposals %llu\nerror_rows %llu\n",
                  static_cast<unsigned long long>(g_bilanz.plangruppen),
                  static_cast<unsigned long long>(g_bilanz.vorschlaege),

@@ -1,4 +1,4 @@
-#include "tools/DemoPostgres.hpp"
+#include "demoplan/DemoPostgres.hpp"
 
 #include <libpq-fe.h>
 

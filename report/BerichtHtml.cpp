@@ -1,5 +1,5 @@
 // Writing the planners' report as HTML with inline SVG heat maps.
-#include "tools/BerichtHtml.hpp"
+#include "report/BerichtHtml.hpp"
 
 #include <algorithm>
 #include <chrono>
@@ -8,7 +8,7 @@
 #include <set>
 #include <tuple>
 
-#include "tools/Kurztexte.hpp"
+#include "report/Kurztexte.hpp"
 
 namespace {
 

@@ -52,11 +52,6 @@ struct Laufeinstellungen {
     std::string unbrauchbar[kEinstellungen];         // the value of an unusable record
 };
 
-// Reads every setting from the file. A missing record gives the default; a
-// record whose value is none of the words gives the default too and is noted
-// as unusable (the caller logs it).
-void Laufeinstellungen_Lesen(const char* pfad, Laufeinstellungen& e);
-
 // The settings of this run, in the run context (filled by Main before the
 // first plan group).
 Laufeinstellungen& Einstellungen();

@@ -1,4 +1,4 @@
-#include "run/Log.hpp"
+#include "base/Log.hpp"
 
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "run/Laufbilanz.hpp"
+#include "base/Laufbilanz.hpp"
 
 namespace {
 std::string g_logPfad;

@@ -1,5 +1,5 @@
 // Short texts of reason codes and error numbers, and the staffing classes.
-#include "tools/Kurztexte.hpp"
+#include "report/Kurztexte.hpp"
 
 #include <iterator>
 

@@ -1,5 +1,5 @@
 // Reset of the person-day record before it is built for a candidate.
-#include "rules/PnrSatz.hpp"
+#include "db/PnrSatz.hpp"
 
 void PnrSatz_Init(PnrSatz& p) {
     p = PnrSatz{};

@@ -10,8 +10,8 @@
 
 #include "db/Runtime.hpp"
 #include "optim/Vorschlag.hpp"
-#include "tools/Bericht.hpp"
-#include "tools/Kurztexte.hpp"
+#include "report/Bericht.hpp"
+#include "report/Kurztexte.hpp"
 
 namespace {
 

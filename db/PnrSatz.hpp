@@ -3,7 +3,7 @@
 // record completion, the eligibility rules and the proposal writer.
 #include <cstdint>
 
-#include "db/FixText.hpp"
+#include "base/FixText.hpp"
 
 // The deployment a candidate would leave: the record of the person review,
 // by the fields that tell it from the person's other deployments. While

@@ -32,5 +32,7 @@ long long Laufbilanz_Marke();
 void Laufbilanz_Zeit(Laufteil teil, long long marke);
 void Laufbilanz_Fehlersatz(int32_t fehlerNr);
 void Laufbilanz_Fehlerzeile();
-// Writes the summary to the file; false when it cannot be written.
-bool Laufbilanz_Schreiben(const char* pfad);
+// Writes the summary to the file, with the statement runtime's counts
+// (db::statementCount(), db::fetchCount(), db::roundTripCount()) that the
+// caller passes; false when it cannot be written.
+bool Laufbilanz_Schreiben(const char* pfad, uint64_t statements, uint64_t fetches, uint64_t roundtrips);

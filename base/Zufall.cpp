@@ -1,4 +1,4 @@
-#include "run/Zufall.hpp"
+#include "base/Zufall.hpp"
 
 namespace {
 uint32_t g_state = 1;

@@ -1,6 +1,6 @@
 // Texts from outside as UTF-8: the validity check, the Latin-1 reading and
 // the cut at a whole UTF-8 character.
-#include "run/Utf8.hpp"
+#include "base/Utf8.hpp"
 
 namespace {
 bool folgebyte(unsigned char b) { return (b & 0xC0) == 0x80; }

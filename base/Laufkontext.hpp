@@ -5,8 +5,8 @@
 // the whole run; every part of the program reads its parameters from here.
 #include <cstdint>
 
-#include "db/FixText.hpp"
-#include "run/Laufeinstellungen.hpp"
+#include "base/FixText.hpp"
+#include "base/Laufeinstellungen.hpp"
 
 struct Laufkontext {
     FixText<6> Plg;           // requested plan group; empty = all
@@ -25,5 +25,6 @@ struct Laufkontext {
     Laufeinstellungen Einstellungen;  // run settings of the configuration file
 };
 
-// The run's single context and working error record (see db/Err.hpp).
+// The run's single context (defined in base/Laufkontext.cpp). The run's
+// working error record is Fehlersatz(), run/Main.hpp.
 Laufkontext& Lauf();

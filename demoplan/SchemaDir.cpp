@@ -1,6 +1,6 @@
 // Finds the folder of the DDL files for the companion programs; see
 // SchemaDir.hpp.
-#include "tools/SchemaDir.hpp"
+#include "demoplan/SchemaDir.hpp"
 
 #include <filesystem>
 #include <vector>
