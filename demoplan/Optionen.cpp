@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "run/Config.hpp"
+
 namespace demoplan {
 
 void Usage(std::FILE* aus) {

@@ -40,10 +40,9 @@ constexpr int kMaxEinheiten = 1035;
 constexpr int kMaxArbeitsplaetze = 9;
 constexpr int kMaxSchichten = 5;
 constexpr int kMaxPersonen = 99;
-constexpr std::size_t kSchemaMax = 20;
-// The logon text "demo/demo@sqlite:DIR" must fit in 99 characters, and a
-// configuration value holds at most 96 characters of plain text.
-constexpr std::size_t kLogonTextMax = 99;
+// The schema and the logon text "demo/demo@sqlite:DIR" have the limits of
+// the configuration's logon items (run/Config.hpp: kSchemaMax,
+// kAnmeldeTextMax, kConfigWertMaxKlar).
 
 constexpr char kErfasser[] = "demo";
 

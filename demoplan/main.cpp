@@ -93,15 +93,7 @@ std::string ProgrammVerzeichnis() {
 }
 
 bool KonfigurationSchreiben(const std::string& pfad, const std::string& dienst, const Optionen& o) {
-    std::string inhalt;
-    const struct {
-        const char* key;
-        std::string wert;
-    } items[4] = {{"NET8", dienst}, {"SCHEMA", o.schema + "."}, {"LOGIN", o.user}, {"PASS", o.passwort}};
-    for (int i = 0; i < 4; ++i) {
-        inhalt += "[dorvelian];dorvelian;\n";
-        inhalt += std::to_string(i + 1) + ";" + items[i].key + ";" + Wert_Verschluesseln(items[i].wert) + "\n";
-    }
+    const std::string inhalt = Anmeldung_Saetze(dienst, o.schema, o.user, o.passwort);
     // The file holds the logon: readable by its owner only, also when an
     // older file of wider mode is replaced (its mode goes before its content).
     int fd = ::open(pfad.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -163,11 +155,11 @@ int VerzeichnisVorbereiten(const Optionen& o, Orte& orte) {
     const std::string& laufDienst = orte.laufDienst;
     if (laufDienst.find('@') != std::string::npos)
         return Fehlschlag("unusable directory", "the path must not contain '@' (it separates the logon items)");
-    if (o.user.size() + 1 + o.passwort.size() + 1 + laufDienst.size() > kLogonTextMax ||
+    if (o.user.size() + 1 + o.passwort.size() + 1 + laufDienst.size() > kAnmeldeTextMax ||
         laufDienst.size() > kConfigWertMaxKlar)
         return Fehlschlag(o.pg.empty() ? "unusable directory" : "unusable --pg",
                           "the logon text user/password@service must have at most " +
-                              std::to_string(kLogonTextMax) + " characters, the service at most " +
+                              std::to_string(kAnmeldeTextMax) + " characters, the service at most " +
                               std::to_string(kConfigWertMaxKlar) + ": " + laufDienst);
 
     orte.planDatei = orte.dbDir + "/" + o.schema + ".db";

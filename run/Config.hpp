@@ -81,6 +81,59 @@ bool Wert_Entschluesseln(const char* hex, char* out, const char* key);
 // empty plain text gives an empty value.
 std::string Wert_Verschluesseln(std::string_view plain);
 
+// ---- the records of the file (run/ConfigEintraege.cpp) ---------------------
+//
+// The four logon items are the records 1 to 4, the run settings the records
+// from 5 on (base/Laufeinstellungen). The program reads them, and
+// dorvelian-config, dorvelian-report and the demo write or read them, only
+// through the names and limits below.
+
+// The header line of every record the tools write.
+inline constexpr char kConfigKopfzeile[] = "[dorvelian];dorvelian;";
+
+enum class Anmeldung : int { Dienst = 0, Schema, Login, Passwort, Anzahl };  // NET8, SCHEMA, LOGIN, PASS
+inline constexpr int kAnmeldungen = static_cast<int>(Anmeldung::Anzahl);
+struct AnmeldeArt {
+    const char* schluessel;    // key of the record
+    int32_t nummer;            // number of the record
+    std::size_t genommenMax;   // longest deciphered value the run takes
+};
+// {"NET8",1,199} {"SCHEMA",2,21} {"LOGIN",3,199} {"PASS",4,199}
+const AnmeldeArt& Anmeldung_Art(Anmeldung a);
+
+inline constexpr std::size_t kAnmeldungMax = 199;         // longest item the run takes whole
+inline constexpr std::size_t kSchemaGespeichertMax = 21;  // longest stored schema; the run drops its last character
+inline constexpr std::size_t kSchemaMax = 20;             // longest schema the tools accept (the schema buffer)
+inline constexpr char kSchemaFueller = '.';               // the stored schema's last character
+// The logon text "login/password@service" and the schema statement must
+// each fit in 99 characters.
+inline constexpr std::size_t kAnmeldeTextMax = 99;
+
+// The item as the run takes it from a deciphered value: "" when empty or
+// longer than its genommenMax; the schema without its last character.
+std::string_view Anmeldung_Genommen(Anmeldung a, std::string_view wert);
+
+// What the run logs on with: the four items as taken, in the widths of the
+// logon, and the first lookup that could not read the file.
+struct Anmeldedaten {
+    FixText<200> dienst;
+    FixText<21> schema;
+    FixText<200> login;
+    FixText<200> passwort;   // the caller wipes it (clear()) after the logon
+    ConfigDatei datei = ConfigDatei::Gelesen;
+    int fehlerNummer = 0;
+};
+// Reads the four items, one lookup by key each (empty section, number 0).
+void Anmeldung_Lesen(const char* pfad, Anmeldedaten& a);
+
+// One record: the header line, then "number;key;enciphered value", each
+// ended by a line end.
+std::string Config_Satz(int32_t nummer, const char* schluessel, std::string_view klartext);
+// The four logon records in the order 1 to 4; the schema is stored with its
+// filler character.
+std::string Anmeldung_Saetze(std::string_view dienst, std::string_view schema, std::string_view login,
+                             std::string_view passwort);
+
 // Reads every run setting from the file (base/Laufeinstellungen.hpp). A
 // missing record gives the default; a record whose value is none of the
 // words gives the default too and is noted as unusable (the caller logs it).

@@ -19,42 +19,18 @@
 namespace {
 Dvm746Err g_fehlersatz;
 
-// The first lookup that could not read the configuration file, kept until
-// the run log is set up: the file is read four times, the failure is logged
-// once.
-struct Konfigurationsfehler {
-    ConfigDatei datei = ConfigDatei::Gelesen;
-    int fehlerNummer = 0;
-} g_konfigurationsfehler;
-
-// Takes a deciphered configuration value when it is not empty and has at
-// most maxLaenge characters; the schema drops its last character.
-template <std::size_t N>
-void konfigurationsWert(FixText<N>& ziel, const char* schluessel, const char* pfad, std::size_t maxLaenge,
-                        bool letztesZeichenWeg) {
-    ziel.clear();
-    Config_Read("", schluessel, 0, pfad);
-    if (Config_Ergebnis().datei != ConfigDatei::Gelesen && g_konfigurationsfehler.datei == ConfigDatei::Gelesen) {
-        g_konfigurationsfehler.datei = Config_Ergebnis().datei;
-        g_konfigurationsfehler.fehlerNummer = Config_Ergebnis().fehlerNummer;
-    }
-    const FixText<201>& wert = Config_Ergebnis().wert;
-    std::size_t n = wert.size();
-    if (n < 1 || n > maxLaenge) return;
-    ziel.assignPrefix(wert.view(), letztesZeichenWeg ? n - 1 : n);
-}
-
-// The one line for a configuration file that could not be read. It names the
-// file (control characters shown as "?", so that the path cannot forge log
-// lines) and why, never anything of its contents.
-void konfigurationsfehlerMelden(const char* pfad) {
-    if (g_konfigurationsfehler.datei == ConfigDatei::Gelesen) return;
+// The one line for a configuration file that could not be read (the first
+// of the four lookups that failed: the file is read four times, the failure
+// is logged once). It names the file (control characters shown as "?", so
+// that the path cannot forge log lines) and why, never anything of its
+// contents.
+void konfigurationsfehlerMelden(const char* pfad, const Anmeldedaten& anm) {
+    if (anm.datei == ConfigDatei::Gelesen) return;
     std::string datei(pfad);
     for (char& c : datei)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-    std::string grund = Config_Datei_Grund(g_konfigurationsfehler.datei);
-    if (g_konfigurationsfehler.fehlerNummer != 0)
-        grund += std::string(": ") + std::strerror(g_konfigurationsfehler.fehlerNummer);
+    std::string grund = Config_Datei_Grund(anm.datei);
+    if (anm.fehlerNummer != 0) grund += std::string(": ") + std::strerror(anm.fehlerNummer);
     Log_Printf("-Fehler: Main()->Config_Read() Konfigurationsdatei nicht lesbar! DATEI: %s (%s)", datei.c_str(),
                grund.c_str());
 }
@@ -86,22 +62,16 @@ int Main(int argc, char** argv) {
 
     Scan_Weg_Aus_Umgebung();
 
-    FixText<200> dienst;
-    FixText<21> schema;
-    FixText<200> login;
-    FixText<200> passwort;
+    Anmeldedaten anm;
     const char* pfad = argc > 1 && argv[1] ? argv[1] : "";
-    konfigurationsWert(dienst, "NET8", pfad, 199, false);
-    konfigurationsWert(schema, "SCHEMA", pfad, 21, true);
-    konfigurationsWert(login, "LOGIN", pfad, 199, false);
-    konfigurationsWert(passwort, "PASS", pfad, 199, false);
+    Anmeldung_Lesen(pfad, anm);
 
-    Log_Pfade_Setzen(schema.c_str());
+    Log_Pfade_Setzen(anm.schema.c_str());
     Log_Write("*** Programmstart Dorvelian ***");
-    konfigurationsfehlerMelden(pfad);
+    konfigurationsfehlerMelden(pfad, anm);
 
-    int32_t r = dbConnect(login.c_str(), passwort.c_str(), dienst.c_str(), schema.c_str());
-    passwort.clear();
+    int32_t r = dbConnect(anm.login.c_str(), anm.passwort.c_str(), anm.dienst.c_str(), anm.schema.c_str());
+    anm.passwort.clear();
     if (r != 0) {
         Log_Printf("-Fehler: Main()->dbConnect() Fehlerhafter Connect mit der DB! RC: %ld", static_cast<long>(r));
         return 0;

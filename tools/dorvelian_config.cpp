@@ -43,21 +43,9 @@
 
 namespace {
 
-constexpr char kHeaderLine[] = "[dorvelian];dorvelian;";
-constexpr char kSchemaFiller = '.';
-// Limits of the optimiser's logon: the logon text "user/password@service"
-// and the schema statement must each fit in 99 characters; the schema buffer
-// holds 20 characters; a stored value holds 96 characters of plain text.
-constexpr std::size_t kLogonTextMax = 99;
-constexpr std::size_t kSchemaMax = 20;
-constexpr std::size_t kItemTakenMax = 199;       // longest item the run takes whole
-constexpr std::size_t kStoredSchemaMax = 21;     // longest stored schema the run takes
-
-struct Item {
-    const char* key;
-    int number;
-};
-constexpr Item kItems[4] = {{"NET8", 1}, {"SCHEMA", 2}, {"LOGIN", 3}, {"PASS", 4}};
+// The logon items, their records and limits are those of run/Config.hpp
+// (Anmeldung_Art, kAnmeldeTextMax, kSchemaMax); a stored value holds
+// kConfigWertMaxKlar (96) characters of plain text.
 
 constexpr char kUsage[] =
     "usage: dorvelian-config FILE --service S --schema X --login U --password-stdin\n"
@@ -134,7 +122,7 @@ int CheckItems(const std::string& service, const std::string& schema, const std:
     // The logon text is split at the first "/" and the last "@".
     if (login.find('/') != std::string::npos) return Refuse("login", "must not contain '/'");
     if (service.find('@') != std::string::npos) return Refuse("service", "must not contain '@'");
-    if (login.size() + 1 + password.size() + 1 + service.size() > kLogonTextMax)
+    if (login.size() + 1 + password.size() + 1 + service.size() > kAnmeldeTextMax)
         return Refuse("login, password and service",
                       "together exceed the 99 characters of the logon text login/password@service");
 
@@ -278,32 +266,21 @@ void WarnIfOthersHaveAccess(const std::string& path, bool replacing) {
                  replacing ? "; it is replaced by a file readable by its owner only" : "");
 }
 
-// The item as the optimiser's run takes it from the configuration value.
-std::string TakenItem(const char* key, const char* value) {
-    std::size_t n = std::strlen(value);
-    if (n == 0) return {};
-    if (std::strcmp(key, "SCHEMA") == 0) {
-        if (n > kStoredSchemaMax) return {};
-        return std::string(value, n - 1);
-    }
-    if (n > kItemTakenMax) return {};
-    return std::string(value, n);
-}
-
 int Show(const char* path) {
     WarnIfOthersHaveAccess(path, false);
     int missing = 0;
-    for (const Item& item : kItems) {
-        Config_Read("", item.key, 0, path);
-        std::string taken = TakenItem(item.key, Config_Ergebnis().wert.c_str());
-        const bool isPassword = std::strcmp(item.key, "PASS") == 0;
+    for (int i = 0; i < kAnmeldungen; ++i) {
+        const Anmeldung a = static_cast<Anmeldung>(i);
+        const char* key = Anmeldung_Art(a).schluessel;
+        Config_Read("", key, 0, path);
+        // The item as the optimiser's run takes it.
+        std::string taken(Anmeldung_Genommen(a, Config_Ergebnis().wert.view()));
         if (taken.empty()) {
-            std::printf("%s=\n", item.key);
-            std::fprintf(stderr, "dorvelian-config: %s is missing or not usable in %s\n", item.key,
-                         path);
+            std::printf("%s=\n", key);
+            std::fprintf(stderr, "dorvelian-config: %s is missing or not usable in %s\n", key, path);
             ++missing;
         } else {
-            std::printf("%s=%s\n", item.key, isPassword ? "********" : taken.c_str());
+            std::printf("%s=%s\n", key, a == Anmeldung::Passwort ? "********" : taken.c_str());
         }
         WipeString(taken);
     }
@@ -331,12 +308,12 @@ int Show(const char* path) {
 }
 
 std::string ReadBack(const Record& r, const char* path) {
-    if (r.number > static_cast<int>(sizeof kItems / sizeof kItems[0])) {
+    if (r.number > kAnmeldungen) {
         Config_Read_Schluessel(r.key.c_str(), path);
         return Config_Ergebnis().wert.str();
     }
     Config_Read("", r.key.c_str(), 0, path);
-    return TakenItem(r.key.c_str(), Config_Ergebnis().wert.c_str());
+    return std::string(Anmeldung_Genommen(static_cast<Anmeldung>(r.number - 1), Config_Ergebnis().wert.view()));
 }
 
 int Write(const std::string& path, std::vector<Record>& records) {
@@ -351,11 +328,7 @@ int Write(const std::string& path, std::vector<Record>& records) {
     if (exists) WarnIfOthersHaveAccess(path, true);
 
     std::string content;
-    for (const Record& r : records) {
-        content += kHeaderLine;
-        content += '\n';
-        content += std::to_string(r.number) + ";" + r.key + ";" + Wert_Verschluesseln(r.plain) + "\n";
-    }
+    for (const Record& r : records) content += Config_Satz(r.number, r.key.c_str(), r.plain);
     // Other records follow unchanged; earlier records of the keys written go.
     if (exists) {
         std::vector<std::string> lines = SplitLines(old);
@@ -496,9 +469,12 @@ int main(int argc, char** argv) {
     if (rc == 0) {
         std::vector<Record> records;
         if (anyLogon) {
-            const std::string plain[4] = {service, schema + kSchemaFiller, login, password};
-            const std::string expected[4] = {service, schema, login, password};
-            for (int i = 0; i < 4; ++i) records.push_back({kItems[i].key, kItems[i].number, plain[i], expected[i]});
+            const std::string plain[kAnmeldungen] = {service, schema + kSchemaFueller, login, password};
+            const std::string expected[kAnmeldungen] = {service, schema, login, password};
+            for (int i = 0; i < kAnmeldungen; ++i) {
+                const AnmeldeArt& art = Anmeldung_Art(static_cast<Anmeldung>(i));
+                records.push_back({art.schluessel, art.nummer, plain[i], expected[i]});
+            }
         }
         for (int i = 0; i < kEinstellungen; ++i) {
             if (settings[i] < 0) continue;

@@ -63,16 +63,6 @@ std::string Jetzt(const char* format) {
     return b;
 }
 
-// A logon item of the configuration file, as the optimiser takes it: not
-// empty and not longer than max; the schema without its last character.
-std::string Wert(const char* schluessel, const char* pfad, std::size_t max, bool letztesZeichenWeg) {
-    Config_Read("", schluessel, 0, pfad);
-    std::string w = Config_Ergebnis().wert.str();
-    if (w.empty() || w.size() > max) return {};
-    if (letztesZeichenWeg) w.pop_back();
-    return w;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -114,12 +104,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::fclose(probe);
-    const std::string dienst = Wert("NET8", pfad, 199, false);
-    const std::string schema = Wert("SCHEMA", pfad, 21, true);
-    const std::string login = Wert("LOGIN", pfad, 199, false);
-    std::string passwort = Wert("PASS", pfad, 199, false);
-    int32_t r = dbConnect(login.c_str(), passwort.c_str(), dienst.c_str(), schema.c_str());
-    passwort.assign(passwort.size(), '\0');
+    // The logon items as the optimiser takes them.
+    Anmeldedaten anm;
+    Anmeldung_Lesen(pfad, anm);
+    const std::string schema = anm.schema.str();
+    int32_t r = dbConnect(anm.login.c_str(), anm.passwort.c_str(), anm.dienst.c_str(), anm.schema.c_str());
+    anm.passwort.clear();
     if (r != 0) {
         std::fprintf(stderr, "%s: logon to schema %s failed: RC %ld %s\n", kName, schema.c_str(),
                      static_cast<long>(r), db::lastErrorText().c_str());
