@@ -2,7 +2,6 @@
 // NullOrder.hpp for the rule and which backend needs it).
 #include "db/NullOrder.hpp"
 
-#include <cctype>
 #include <vector>
 
 #include "db/SqlText.hpp"
@@ -10,10 +9,6 @@
 namespace db {
 
 namespace {
-
-bool isWordChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || c == '#';
-}
 
 // Words after which an order by has no more terms.
 bool endsOrderBy(std::string_view w) {
@@ -56,24 +51,12 @@ std::string withNullsOrdered(std::string_view text, const MayBeNull& mayBeNull) 
         termColumn = {};
     };
 
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (c == '\'') {
-            std::size_t j = i + 1;
-            while (j < text.size()) {
-                if (text[j] == '\'') {
-                    if (j + 1 < text.size() && text[j + 1] == '\'') {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
-            const std::size_t end = j < text.size() ? j + 1 : text.size();
-            out.append(text.substr(i, end - i));
-            i = end;
+    SqlScanner scanner(text);
+    SqlToken t;
+    while (scanner.next(t)) {
+        if (t.kind == SqlToken::Quoted || t.kind == SqlToken::Placeholder) {
+            // A literal or a placeholder is a term's text, never a column.
+            out.append(t.text);
             afterOrder = false;
             if (inOrderBy) {
                 termHasText = termOther = true;
@@ -81,10 +64,8 @@ std::string withNullsOrdered(std::string_view text, const MayBeNull& mayBeNull) 
             }
             continue;
         }
-        if (isWordChar(c)) {
-            std::size_t j = i;
-            while (j < text.size() && isWordChar(text[j])) ++j;
-            const std::string_view w = text.substr(i, j - i);
+        if (t.kind == SqlToken::Word) {
+            const std::string_view w = t.text;
             if (inOrderBy && depth == orderDepth && endsOrderBy(w)) {
                 endTerm();
                 inOrderBy = false;
@@ -107,9 +88,9 @@ std::string withNullsOrdered(std::string_view text, const MayBeNull& mayBeNull) 
                 afterOrder = equalsNoCase(w, "order");
             }
             out.append(w);
-            i = j;
             continue;
         }
+        const char c = t.text[0];
         if (c == '(') {
             ++depth;
         } else if (c == ')') {
@@ -122,7 +103,6 @@ std::string withNullsOrdered(std::string_view text, const MayBeNull& mayBeNull) 
         } else if (c == ',' && inOrderBy && depth == orderDepth) {
             endTerm();
             out += c;
-            ++i;
             continue;
         }
         if (c != ' ' && c != '\t' && c != '\n') {
@@ -133,7 +113,6 @@ std::string withNullsOrdered(std::string_view text, const MayBeNull& mayBeNull) 
             }
         }
         out += c;
-        ++i;
     }
     endTerm();
     return out;

@@ -30,44 +30,63 @@ std::vector<SqlPiece> tokenize(std::string_view s) {
         else
             out.push_back({SqlPiece::Text, std::string(t)});
     };
-    std::size_t i = 0;
-    while (i < s.size()) {
-        char c = s[i];
-        if (c == '\'') {
-            std::size_t j = i + 1;
-            while (j < s.size()) {
-                if (s[j] == '\'') {
-                    if (j + 1 < s.size() && s[j + 1] == '\'') { j += 2; continue; }
-                    break;
-                }
-                ++j;
-            }
-            std::size_t end = j < s.size() ? j + 1 : s.size();
-            addText(s.substr(i, end - i));
-            i = end;
-        } else if (c == ':' && i + 2 < s.size() + 0 && (s[i + 1] == 'b' || s[i + 1] == 'B') &&
-                   i + 2 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 2]))) {
-            std::size_t j = i + 2;
-            int n = 0;
-            while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) {
-                n = n * 10 + (s[j] - '0');
-                ++j;
-            }
-            SqlPiece p{SqlPiece::Placeholder, {}, n};
-            out.push_back(p);
-            i = j;
-        } else if (isWordChar(c)) {
-            std::size_t j = i;
-            while (j < s.size() && isWordChar(s[j])) ++j;
-            out.push_back({SqlPiece::Word, std::string(s.substr(i, j - i))});
-            i = j;
-        } else {
-            addText(s.substr(i, 1));
-            ++i;
+    SqlScanner scanner(s);
+    SqlToken t;
+    while (scanner.next(t)) {
+        switch (t.kind) {
+            case SqlToken::Placeholder: out.push_back({SqlPiece::Placeholder, {}, t.n}); break;
+            case SqlToken::Word: out.push_back({SqlPiece::Word, std::string(t.text)}); break;
+            case SqlToken::Quoted:
+            case SqlToken::Char: addText(t.text); break;
         }
     }
     return out;
 }
+
+}  // namespace
+
+bool SqlScanner::next(SqlToken& t) {
+    const std::string_view s = s_;
+    const std::size_t i = i_;
+    if (i >= s.size()) return false;
+    const char c = s[i];
+    std::size_t j = i + 1;
+    t.n = -1;
+    if (c == '\'') {
+        while (j < s.size()) {
+            if (s[j] == '\'') {
+                if (j + 1 < s.size() && s[j + 1] == '\'') {
+                    j += 2;
+                    continue;
+                }
+                break;
+            }
+            ++j;
+        }
+        j = j < s.size() ? j + 1 : s.size();
+        t.kind = SqlToken::Quoted;
+    } else if (c == ':' && i + 2 < s.size() && (s[i + 1] == 'b' || s[i + 1] == 'B') &&
+               std::isdigit(static_cast<unsigned char>(s[i + 2]))) {
+        j = i + 2;
+        int n = 0;
+        while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) {
+            n = n * 10 + (s[j] - '0');
+            ++j;
+        }
+        t.kind = SqlToken::Placeholder;
+        t.n = n;
+    } else if (isWordChar(c)) {
+        while (j < s.size() && isWordChar(s[j])) ++j;
+        t.kind = SqlToken::Word;
+    } else {
+        t.kind = SqlToken::Char;
+    }
+    t.text = s.substr(i, j - i);
+    i_ = j;
+    return true;
+}
+
+namespace {
 
 bool isBlankText(const SqlPiece& p) {
     if (p.type != SqlPiece::Text) return false;

@@ -43,6 +43,24 @@ std::string renderSql(const ParsedSql& p, const std::function<std::string(int)>&
 
 bool equalsNoCase(std::string_view a, std::string_view b);
 
+// One lexical piece of an embedded SQL text: a quoted literal with its
+// quotes (an unclosed one runs to the end), a ":bN" placeholder, a word
+// (letters, digits, '_', '$', '#') or any other single character. The texts
+// of all tokens, put together, give the statement back byte for byte.
+struct SqlToken {
+    enum Kind { Quoted, Placeholder, Word, Char } kind = Char;
+    std::string_view text;
+    int n = -1;  // Placeholder: its number
+};
+class SqlScanner {
+public:
+    explicit SqlScanner(std::string_view text) : s_(text) {}
+    bool next(SqlToken& t);  // false at the end
+private:
+    std::string_view s_;
+    std::size_t i_ = 0;
+};
+
 // The text with the tie-break columns appended to its order by, or given as
 // its order by when it has none; the text itself when tieBreak is empty.
 std::string withTieBreak(std::string_view text, const char* tieBreak);
