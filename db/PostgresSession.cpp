@@ -24,6 +24,7 @@
 #include <deque>
 #include <vector>
 
+#include "db/HostOutput.hpp"
 #include "db/JulianDate.hpp"
 #include "db/ResultCodes.hpp"
 #include "db/Session.hpp"
@@ -823,12 +824,7 @@ private:
             const HostVar& o = outs[i];
             int col = static_cast<int>(i);
             if (PQgetisnull(res, row, col)) {
-                if (!o.ind) return fail(rc::kNullFetch, "NULL fetched into output " + std::to_string(i) + " without indicator");
-                switch (o.type) {
-                    case HostType::Int32: *static_cast<int32_t*>(o.ptr) = 0; break;
-                    case HostType::Double: *static_cast<double*>(o.ptr) = 0.0; break;
-                    case HostType::Text: static_cast<char*>(o.ptr)[0] = '\0'; break;
-                }
+                if (int32_t r = putNull(o)) return fail(r, outputFailure(r, i));
                 continue;
             }
             const char* v = PQgetvalue(res, row, col);
@@ -850,15 +846,8 @@ private:
                     break;
                 }
                 case HostType::Text: {
-                    std::size_t len = static_cast<std::size_t>(PQgetlength(res, row, col));
-                    std::size_t room = o.cap ? o.cap - 1 : 0;
-                    if (len > room) {
-                        if (!o.ind) return fail(rc::kTruncated, "text of output " + std::to_string(i) + " truncated");
-                        len = room;
-                    }
-                    char* dst = static_cast<char*>(o.ptr);
-                    std::memcpy(dst, v, len);
-                    dst[len] = '\0';
+                    const std::size_t len = static_cast<std::size_t>(PQgetlength(res, row, col));
+                    if (int32_t r = putText(o, v, len)) return fail(r, outputFailure(r, i));
                     break;
                 }
             }

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "db/HostOutput.hpp"
 #include "db/JulianDate.hpp"
 #include "db/NullOrder.hpp"
 #include "db/ResultCodes.hpp"
@@ -726,12 +727,7 @@ private:
             int col = static_cast<int>(i);
             int t = row.type(col);
             if (t == SQLITE_NULL) {
-                if (!o.ind) return fail(rc::kNullFetch, "NULL fetched into output " + std::to_string(i) + " without indicator");
-                switch (o.type) {
-                    case HostType::Int32: *static_cast<int32_t*>(o.ptr) = 0; break;
-                    case HostType::Double: *static_cast<double*>(o.ptr) = 0.0; break;
-                    case HostType::Text: static_cast<char*>(o.ptr)[0] = '\0'; break;
-                }
+                if (int32_t r = putNull(o)) return fail(r, outputFailure(r, i));
                 continue;
             }
             switch (o.type) {
@@ -765,15 +761,7 @@ private:
                 }
                 case HostType::Text: {
                     const char* s = row.text(col);
-                    std::size_t len = row.bytes(col);
-                    std::size_t room = o.cap ? o.cap - 1 : 0;
-                    if (len > room) {
-                        if (!o.ind) return fail(rc::kTruncated, "text of output " + std::to_string(i) + " truncated");
-                        len = room;
-                    }
-                    char* dst = static_cast<char*>(o.ptr);
-                    std::memcpy(dst, s, len);
-                    dst[len] = '\0';
+                    if (int32_t r = putText(o, s, row.bytes(col))) return fail(r, outputFailure(r, i));
                     break;
                 }
             }
