@@ -16,13 +16,13 @@
 namespace {
 constexpr int kSperrWartezeitSekunden = 3600;
 
-const char* fehlerArtWort(int art) {
+const char* fehlerArtWort(FehlerArt art) {
     switch (art) {
-        case 1: return "PLANG";
-        case 2: return "PLANO";
-        case 3: return "PLANK";
-        case 4: return "PLANU";
-        default: return nullptr;
+        case FehlerArt::Plang: return "PLANG";
+        case FehlerArt::Plano: return "PLANO";
+        case FehlerArt::Plank: return "PLANK";
+        case FehlerArt::Planu: return "PLANU";
+        default: return nullptr;  // a number outside the kinds
     }
 }
 
@@ -79,8 +79,8 @@ void Plangruppe_Optimieren(Laufkontext& lk, const char* plg, const char* eso, co
         Log_Printf("-Fehler: Einsatzplan_Optimieren()->Plg_PKey_Upd(1) RC: %ld! PLG: %s", static_cast<long>(r), plg);
 
     Planzeitraum_Ermitteln(plg, lk);
-    ErrSatz_Init(plg, err, lk, 2);
-    ErrLog_Loeschen(lk, plg, 2);
+    ErrSatz_Init(plg, err, lk, FehlerArt::Plano);
+    ErrLog_Loeschen(lk, plg, FehlerArt::Plano);
 
     if (eso[0] == '\0') Opt_UntBszPlg(lk, plg);
     else if (esa[0] == '\0') Opt_UntBszEso(lk, plg, eso);
@@ -119,7 +119,7 @@ void Planzeitraum_Ermitteln(const char* plg, Laufkontext& lk) {
     }
 }
 
-void ErrSatz_Init(const char* plg, Dvm746Err& err, const Laufkontext& lk, int art) {
+void ErrSatz_Init(const char* plg, Dvm746Err& err, const Laufkontext& lk, FehlerArt art) {
     err = Dvm746Err{};
     err.ErrPlg = plg;
     err.ErrErf = lk.Usr;
@@ -128,15 +128,15 @@ void ErrSatz_Init(const char* plg, Dvm746Err& err, const Laufkontext& lk, int ar
     if (const char* wort = fehlerArtWort(art)) err.ErrKng = wort;
 }
 
-void ErrLog_Loeschen(const Laufkontext& lk, const char* plg, int art) {
+void ErrLog_Loeschen(const Laufkontext& lk, const char* plg, FehlerArt art) {
     int32_t r = 0;
     switch (art) {
-        case 1:
+        case FehlerArt::Plang:
             Err_Delete(lk, plg, "PLANG");
             r = Err_Delete(lk, plg, "PLANO");
             break;
-        case 2: r = Err_Delete(lk, plg, "PLANO"); break;
-        case 3: r = Err_Delete(lk, plg, "PLANK"); break;
+        case FehlerArt::Plano: r = Err_Delete(lk, plg, "PLANO"); break;
+        case FehlerArt::Plank: r = Err_Delete(lk, plg, "PLANK"); break;
         default: return;
     }
     if (r != 0 && r != 1403) Log_Printf("-Fehler: ErrLog_Loeschen->Err_Delete() RC: %ld!", static_cast<long>(r));

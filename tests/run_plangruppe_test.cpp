@@ -223,14 +223,14 @@ TEST_P(PlanGroupRun, ReviewIsRestrictedToTheUnitOfTheRunContext) {
     lk.Eso = "E2";
     lk.Von = today().c_str();
     lk.Bis = today().c_str();
-    ErrSatz_Init("PG", err, lk, 2);
+    ErrSatz_Init("PG", err, lk, FehlerArt::Plano);
     BsmError_Work(lk, "PG", err);
     EXPECT_EQ(t.joined("SELECT ErrEso FROM Dvm746Err"), "E2");
 }
 
 TEST_P(PlanGroupRun, RunningNumberWrapsAfter9999AndAFailedInsertLeavesAGap) {
     lk.Von = today().c_str();
-    ErrSatz_Init("PG", err, lk, 2);
+    ErrSatz_Init("PG", err, lk, FehlerArt::Plano);
     Dvm725Bsm row;
     row.BsmBdt = today().c_str();
     row.BsmEso = "E1";
