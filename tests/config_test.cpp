@@ -13,6 +13,7 @@
 #include "run/Blowfish.hpp"
 #include "run/Config.hpp"
 #include "base/Laufeinstellungen.hpp"
+#include "support/Program.hpp"
 
 namespace {
 
@@ -116,37 +117,43 @@ TEST_F(ConfigFileTest, StoredBlocksUseLittleEndianHalves) {
     EXPECT_NE(expected, textbook);
 }
 
-TEST_F(ConfigFileTest, EmptySectionOrNumberZeroMatchesAnyKey) {
-    EXPECT_EQ(Lookup("PASS", WriteFile(Rec("", "1", "NET8", "svc") + Rec("db", "4", "PASS", "pw"))),
-              "svc");
-    EXPECT_EQ(Lookup("PASS", WriteFile(Rec("db", "0", "NET8", "svc") + Rec("db", "4", "PASS", "pw"))),
-              "svc");
-    EXPECT_EQ(Lookup("PASS", WriteFile(Rec("db", "x1", "NET8", "svc") + Rec("db", "4", "PASS", "pw"))),
-              "svc");
-    EXPECT_EQ(Config_Ergebnis().nummer, 0);
-    EXPECT_EQ(Config_Ergebnis().schluessel.str(), "NET8");
-    // With non-empty sections and non-zero numbers only the key decides.
-    EXPECT_EQ(Lookup("PASS", WriteFile(Rec("db", "1", "NET8", "svc") + Rec("db", "4", "PASS", "pw"))),
-              "pw");
-}
-
-TEST_F(ConfigFileTest, SectionOrNumberAloneIsEnough) {
-    const std::string path = WriteFile(Rec("alpha", "5", "K1", "one") + Rec("beta", " +7", "K2", "two") +
-                                       Rec("gamma", "-3", "K3", "three") + Rec("delta", "12abc", "K4", "four"));
-    Config_Read("beta", "none", 99, path.c_str());
-    EXPECT_EQ(Config_Ergebnis().wert.str(), "two");
-    Config_Read("none", "none", 7, path.c_str());
-    EXPECT_EQ(Config_Ergebnis().wert.str(), "two");
-    Config_Read("none", "none", -3, path.c_str());
-    EXPECT_EQ(Config_Ergebnis().wert.str(), "three");
-    Config_Read("none", "none", 12, path.c_str());
-    EXPECT_EQ(Config_Ergebnis().wert.str(), "four");
-    EXPECT_EQ(Config_Ergebnis().sektion.str(), "delta");
-    // Texts compare exactly.
-    Config_Read("ALPHA", "k1", 99, path.c_str());
-    EXPECT_TRUE(Config_Ergebnis().wert.empty());
-    EXPECT_TRUE(Config_Ergebnis().schluessel.empty());
-    EXPECT_EQ(Config_Ergebnis().nummer, 0);
+// A record matches by an empty section or number 0 (any key), by its
+// section alone or its number alone (leading blanks and sign taken, trailing
+// text cut), else by its key; texts compare exactly. nullptr and -1 mark
+// the result fields a row does not check.
+TEST_F(ConfigFileTest, LookupsBySectionNumberOrKey) {
+    const std::string pw = Rec("db", "4", "PASS", "pw");
+    const std::string vier = Rec("alpha", "5", "K1", "one") + Rec("beta", " +7", "K2", "two") +
+                             Rec("gamma", "-3", "K3", "three") + Rec("delta", "12abc", "K4", "four");
+    const struct {
+        std::string records;
+        const char* section;
+        const char* key;
+        int32_t number;
+        const char* wert;
+        const char* sektion;
+        const char* schluessel;
+        int32_t nummer;
+    } faelle[] = {
+        {Rec("", "1", "NET8", "svc") + pw, "", "PASS", 0, "svc", nullptr, nullptr, -1},
+        {Rec("db", "0", "NET8", "svc") + pw, "", "PASS", 0, "svc", nullptr, nullptr, -1},
+        {Rec("db", "x1", "NET8", "svc") + pw, "", "PASS", 0, "svc", nullptr, "NET8", 0},
+        // With non-empty sections and non-zero numbers only the key decides.
+        {Rec("db", "1", "NET8", "svc") + pw, "", "PASS", 0, "pw", nullptr, nullptr, -1},
+        {vier, "beta", "none", 99, "two", nullptr, nullptr, -1},
+        {vier, "none", "none", 7, "two", nullptr, nullptr, -1},
+        {vier, "none", "none", -3, "three", nullptr, nullptr, -1},
+        {vier, "none", "none", 12, "four", "delta", nullptr, -1},
+        {vier, "ALPHA", "k1", 99, "", nullptr, "", 0},
+    };
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(std::string(f.section) + "/" + f.key + "/" + std::to_string(f.number) + " in " + f.records);
+        Config_Read(f.section, f.key, f.number, WriteFile(f.records).c_str());
+        EXPECT_EQ(Config_Ergebnis().wert.str(), f.wert);
+        if (f.sektion) { EXPECT_EQ(Config_Ergebnis().sektion.str(), f.sektion); }
+        if (f.schluessel) { EXPECT_EQ(Config_Ergebnis().schluessel.str(), f.schluessel); }
+        if (f.nummer >= 0) { EXPECT_EQ(Config_Ergebnis().nummer, f.nummer); }
+    }
 }
 
 TEST_F(ConfigFileTest, FirstMatchingRecordWins) {
@@ -308,26 +315,21 @@ protected:
         if (tool_.empty() || !fs::exists(tool_)) GTEST_SKIP() << "dorvelian-config not built";
     }
 
-    static std::string Quote(const std::string& s) {
-        std::string q = "'";
-        for (char c : s) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-        return q + "'";
-    }
-
     // Runs the tool with the arguments and the given standard input; keeps
     // its output in out_ and err_.
-    int Run(const std::string& args, const std::string& input = "") {
-        std::ofstream(Path("stdin.txt"), std::ios::binary) << input;
-        const std::string cmd = Quote(tool_) + " " + args + " <" + Quote(Path("stdin.txt")) + " >" +
-                                Quote(Path("out.txt")) + " 2>" + Quote(Path("err.txt"));
-        int status = std::system(cmd.c_str());
-        out_ = ReadFile(Path("out.txt"));
-        err_ = ReadFile(Path("err.txt"));
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    int Run(const std::vector<std::string>& args, const std::string& input = "") {
+        testdb::Outcome o = testdb::runProgram({.program = tool_, .args = args, .input = input});
+        out_ = std::move(o.out);
+        err_ = std::move(o.err);
+        return o.code;
     }
 
-    std::string Items(const std::string& service, const std::string& schema, const std::string& login) {
-        return "--service " + Quote(service) + " --schema " + Quote(schema) + " --login " + Quote(login);
+    // The file, the three logon items as options, then `more`.
+    static std::vector<std::string> Items(const std::string& file, const std::string& service,
+                                          const std::string& schema, const std::string& login,
+                                          std::vector<std::string> more = {}) {
+        more.insert(more.begin(), {file, "--service", service, "--schema", schema, "--login", login});
+        return more;
     }
 
     std::string tool_;
@@ -336,7 +338,7 @@ protected:
 
 TEST_F(ConfigToolTest, WritesAFileTheProgramReadsBack) {
     const std::string file = Path("dorvelian.cfg");
-    ASSERT_EQ(Run(Quote(file) + " " + Items("ORCL", "PLAN01", "planer") + " --password-stdin",
+    ASSERT_EQ(Run(Items(file, "ORCL", "PLAN01", "planer", {"--password-stdin"}),
                   "Geheim-42\n"),
               0)
         << err_;
@@ -358,9 +360,9 @@ TEST_F(ConfigToolTest, WritesAFileTheProgramReadsBack) {
     EXPECT_EQ(ReadFile(file).find("Geheim"), std::string::npos);
 
     // The password may also come as an argument; CR LF on stdin is cut off.
-    ASSERT_EQ(Run(Quote(file) + " " + Items("ORCL", "PLAN01", "planer") + " --password 'p@ss/w2'"), 0) << err_;
+    ASSERT_EQ(Run(Items(file, "ORCL", "PLAN01", "planer", {"--password", "p@ss/w2"})), 0) << err_;
     EXPECT_EQ(Lookup("PASS", file), "p@ss/w2");
-    ASSERT_EQ(Run(Quote(file) + " " + Items("ORCL", "PLAN01", "planer") + " --password-stdin", "pw3\r\n"),
+    ASSERT_EQ(Run(Items(file, "ORCL", "PLAN01", "planer", {"--password-stdin"}), "pw3\r\n"),
               0);
     EXPECT_EQ(Lookup("PASS", file), "pw3");
 }
@@ -369,7 +371,7 @@ TEST_F(ConfigToolTest, UpdateKeepsOtherRecordsAndReplacesTheFourKeys) {
     const std::string file = WriteFile(Rec("old", "9", "NET8", "OLDSVC") + Rec("other", "7", "EXTRA", "keep") +
                                        Rec("old", "8", "PASS", "oldpw") + "trailing line\n",
                                        "upd.cfg");
-    ASSERT_EQ(Run(Quote(file) + " " + Items("NEWSVC", "S2", "u2") + " --password-stdin", "newpw"), 0)
+    ASSERT_EQ(Run(Items(file, "NEWSVC", "S2", "u2", {"--password-stdin"}), "newpw"), 0)
         << err_;
     EXPECT_EQ(Lookup("NET8", file), "NEWSVC");
     EXPECT_EQ(Lookup("PASS", file), "newpw");
@@ -387,28 +389,29 @@ TEST_F(ConfigToolTest, UpdateKeepsOtherRecordsAndReplacesTheFourKeys) {
 
 TEST_F(ConfigToolTest, RefusesValuesTheProgramCannotUse) {
     const std::string file = Path("refused.cfg");
-    const std::string cases[] = {
-        Items("ORCL", "S", "") + " --password p",                                  // empty login
-        Items("ORCL", "S", "u") + " --password ''",                                // empty password
-        Items("ORCL", "", "u") + " --password p",                                  // empty schema
-        Items("ORCL", std::string(21, 'S'), "u") + " --password p",               // schema too long
-        Items("ORCL", "S", "u") + " --password " + std::string(97, 'p'),          // over 12 blocks
-        Items(std::string(18, 's'), "S", std::string(40, 'u')) + " --password " +
-            std::string(40, 'p'),                                                  // logon text of 100
-        Items("ORCL", "S", "u/x") + " --password p",                               // breaks the logon text
-        Items("db@host", "S", "u") + " --password p",                              // so does this
-        Items("ORCL", "S", "u") + " --password-stdin --password p",                // two passwords
-        Items("ORCL", "S", "u"),                                                   // no password
+    const std::vector<std::string> cases[] = {
+        Items(file, "ORCL", "S", "", {"--password", "p"}),                           // empty login
+        Items(file, "ORCL", "S", "u", {"--password", ""}),                           // empty password
+        Items(file, "ORCL", "", "u", {"--password", "p"}),                           // empty schema
+        Items(file, "ORCL", std::string(21, 'S'), "u", {"--password", "p"}),         // schema too long
+        Items(file, "ORCL", "S", "u", {"--password", std::string(97, 'p')}),         // over 12 blocks
+        Items(file, std::string(18, 's'), "S", std::string(40, 'u'),
+              {"--password", std::string(40, 'p')}),                                 // logon text of 100
+        Items(file, "ORCL", "S", "u/x", {"--password", "p"}),                        // breaks the logon text
+        Items(file, "db@host", "S", "u", {"--password", "p"}),                       // so does this
+        Items(file, "ORCL", "S", "u", {"--password-stdin", "--password", "p"}),      // two passwords
+        Items(file, "ORCL", "S", "u"),                                               // no password
     };
-    for (const std::string& args : cases) {
-        EXPECT_EQ(Run(Quote(file) + " " + args), 2) << args;
-        EXPECT_FALSE(err_.empty()) << args;
-        EXPECT_FALSE(fs::exists(file)) << args;
+    for (const std::vector<std::string>& args : cases) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        EXPECT_EQ(Run(args), 2);
+        EXPECT_FALSE(err_.empty());
+        EXPECT_FALSE(fs::exists(file));
     }
-    EXPECT_EQ(Run(Quote(file) + " " + Items("ORCL", "S", "u") + " --password-stdin", ""), 2);
+    EXPECT_EQ(Run(Items(file, "ORCL", "S", "u", {"--password-stdin"}), ""), 2);
     // At the limits the values are taken.
-    EXPECT_EQ(Run(Quote(file) + " " + Items(std::string(17, 's'), std::string(20, 'S'), std::string(40, 'u')) +
-                  " --password " + std::string(40, 'p')),
+    EXPECT_EQ(Run(Items(file, std::string(17, 's'), std::string(20, 'S'), std::string(40, 'u'),
+                        {"--password", std::string(40, 'p')})),
               0)
         << err_;
     const std::string schema = Lookup("SCHEMA", file);
@@ -417,10 +420,10 @@ TEST_F(ConfigToolTest, RefusesValuesTheProgramCannotUse) {
 
 TEST_F(ConfigToolTest, FilesOthersCanReadOrWriteAreReportedAndReplacedPrivate) {
     const std::string file = Path("open.cfg");
-    const std::string items = Quote(file) + " " + Items("ORCL", "PLAN01", "planer") + " --password-stdin";
+    const std::vector<std::string> items = Items(file, "ORCL", "PLAN01", "planer", {"--password-stdin"});
     ASSERT_EQ(Run(items, "first"), 0) << err_;
     EXPECT_EQ(err_, "");
-    EXPECT_EQ(Run("--show " + Quote(file)), 0);
+    EXPECT_EQ(Run({"--show", file}), 0);
     EXPECT_EQ(err_, "");  // a private file is not reported
 
     for (mode_t mode : {0644, 0640, 0602, 0660}) {
@@ -428,7 +431,7 @@ TEST_F(ConfigToolTest, FilesOthersCanReadOrWriteAreReportedAndReplacedPrivate) {
         // The program's reader takes such a file as before, silently.
         EXPECT_EQ(Lookup("LOGIN", file), "planer") << std::oct << mode;
 
-        EXPECT_EQ(Run("--show " + Quote(file)), 0) << std::oct << mode;
+        EXPECT_EQ(Run({"--show", file}), 0) << std::oct << mode;
         EXPECT_NE(err_.find("warning"), std::string::npos) << std::oct << mode << ": " << err_;
         EXPECT_NE(err_.find(file), std::string::npos) << err_;
         EXPECT_EQ(out_, "NET8=ORCL\nSCHEMA=PLAN01\nLOGIN=planer\nPASS=********\n" "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\nMINIMUM-PASS=off (default)\n");
@@ -447,12 +450,12 @@ TEST_F(ConfigToolTest, FilesOthersCanReadOrWriteAreReportedAndReplacedPrivate) {
 
 TEST_F(ConfigToolTest, ShowPrintsTheItemsWithTheProgramsRulesAndMasksThePassword) {
     const std::string file = Path("show.cfg");
-    ASSERT_EQ(Run(Quote(file) + " " + Items("ORCL", "PLAN01", "planer") + " --password-stdin", "TopSecret"), 0);
-    EXPECT_EQ(Run("--show " + Quote(file)), 0) << err_;
+    ASSERT_EQ(Run(Items(file, "ORCL", "PLAN01", "planer", {"--password-stdin"}), "TopSecret"), 0);
+    EXPECT_EQ(Run({"--show", file}), 0) << err_;
     EXPECT_EQ(out_, "NET8=ORCL\nSCHEMA=PLAN01\nLOGIN=planer\nPASS=********\n" "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\nMINIMUM-PASS=off (default)\n");
     EXPECT_EQ(err_.find("TopSecret"), std::string::npos);
 
-    EXPECT_EQ(Run("--show " + Quote(Path("absent.cfg"))), 1);
+    EXPECT_EQ(Run({"--show", Path("absent.cfg")}), 1);
     EXPECT_EQ(out_, "NET8=\nSCHEMA=\nLOGIN=\nPASS=\n" "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\nMINIMUM-PASS=off (default)\n");
     EXPECT_FALSE(err_.empty());
 }
@@ -500,37 +503,38 @@ TEST_F(ConfigFileTest, RunSettingsAreReadByKeyWithDefaults) {
 // --show prints them, and a word that is none of the setting's is refused.
 TEST_F(ConfigToolTest, RunSettingsAreWrittenAloneOrWithTheLogonAndShown) {
     const std::string file = Path("settings.cfg");
-    const std::string logon = Quote(file) + " " + Items("ORCL", "PLAN01", "planer") + " --password pw";
+    const std::vector<std::string> logon = Items(file, "ORCL", "PLAN01", "planer", {"--password", "pw"});
     const std::string items = "NET8=ORCL\nSCHEMA=PLAN01\nLOGIN=planer\nPASS=********\n";
     ASSERT_EQ(Run(logon), 0) << err_;
     struct Schritt {
-        std::string args;
+        std::vector<std::string> args;
         int rc;
         std::string show;
     } schritte[] = {
-        {Quote(file) + " --rule-check as-before", 0,
+        {{file, "--rule-check", "as-before"}, 0,
          items + "RULE-CHECK=as-before\nPERSON-CHOICE=first (default)\nMINIMUM-PASS=off (default)\n"},
-        {Quote(file) + " --person-choice=first-fitting", 0, items + "RULE-CHECK=as-before\nPERSON-CHOICE=first-fitting\nMINIMUM-PASS=off (default)\n"},
+        {{file, "--person-choice=first-fitting"}, 0, items + "RULE-CHECK=as-before\nPERSON-CHOICE=first-fitting\nMINIMUM-PASS=off (default)\n"},
         {logon, 0, items + "RULE-CHECK=as-before\nPERSON-CHOICE=first-fitting\nMINIMUM-PASS=off (default)\n"},
-        {Quote(file) + " --rule-check after-move --person-choice first", 0,
+        {{file, "--rule-check", "after-move", "--person-choice", "first"}, 0,
          items + "RULE-CHECK=after-move\nPERSON-CHOICE=first\nMINIMUM-PASS=off (default)\n"},
-        {Quote(file) + " --rule-check before", 2, items + "RULE-CHECK=after-move\nPERSON-CHOICE=first\nMINIMUM-PASS=off (default)\n"},
-        {Quote(file) + " --rule-check as-before --login x", 2, items + "RULE-CHECK=after-move\nPERSON-CHOICE=first\nMINIMUM-PASS=off (default)\n"},
-        {Quote(file) + " --minimum-pass on --person-choice fitting-only", 0,
+        {{file, "--rule-check", "before"}, 2, items + "RULE-CHECK=after-move\nPERSON-CHOICE=first\nMINIMUM-PASS=off (default)\n"},
+        {{file, "--rule-check", "as-before", "--login", "x"}, 2, items + "RULE-CHECK=after-move\nPERSON-CHOICE=first\nMINIMUM-PASS=off (default)\n"},
+        {{file, "--minimum-pass", "on", "--person-choice", "fitting-only"}, 0,
          items + "RULE-CHECK=after-move\nPERSON-CHOICE=fitting-only\nMINIMUM-PASS=on\n"},
-        {Quote(file) + " --minimum-pass yes", 2, items + "RULE-CHECK=after-move\nPERSON-CHOICE=fitting-only\nMINIMUM-PASS=on\n"},
-        {Quote(file) + " --minimum-pass=off", 0, items + "RULE-CHECK=after-move\nPERSON-CHOICE=fitting-only\nMINIMUM-PASS=off\n"},
+        {{file, "--minimum-pass", "yes"}, 2, items + "RULE-CHECK=after-move\nPERSON-CHOICE=fitting-only\nMINIMUM-PASS=on\n"},
+        {{file, "--minimum-pass=off"}, 0, items + "RULE-CHECK=after-move\nPERSON-CHOICE=fitting-only\nMINIMUM-PASS=off\n"},
     };
     for (const Schritt& s : schritte) {
-        EXPECT_EQ(Run(s.args), s.rc) << s.args << ": " << err_;
-        EXPECT_EQ(Run("--show " + Quote(file)), 0) << err_;
-        EXPECT_EQ(out_, s.show) << s.args;
+        SCOPED_TRACE(testing::PrintToString(s.args));
+        EXPECT_EQ(Run(s.args), s.rc) << err_;
+        EXPECT_EQ(Run({"--show", file}), 0) << err_;
+        EXPECT_EQ(out_, s.show);
     }
     EXPECT_EQ(Lookup("PASS", file), "pw");
 
     // A record the program cannot use: --show says so and fails.
     std::ofstream(Path("other.cfg")) << "hdr;dorvelian;\n6;PERSON-CHOICE;" + Wert_Verschluesseln("best") + "\n";
-    EXPECT_EQ(Run("--show " + Quote(Path("other.cfg"))), 1);
+    EXPECT_EQ(Run({"--show", Path("other.cfg")}), 1);
     EXPECT_NE(out_.find("PERSON-CHOICE=first (default)\n"), std::string::npos) << out_;
     EXPECT_NE(err_.find("PERSON-CHOICE"), std::string::npos) << err_;
 }

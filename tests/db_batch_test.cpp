@@ -25,6 +25,9 @@
 #include "db/Runtime.hpp"
 #include "optim/Nachzaehlung.hpp"
 #include "base/Log.hpp"
+#include "support/PlanRows.hpp"
+#include "support/Program.hpp"
+#include "support/ServerDb.hpp"
 #include "support/TestDb.hpp"
 
 using testdb::jd;
@@ -48,6 +51,24 @@ const db::Sql kCountBdk("select count(*)  into :b0  from Dvm735Bdk where BdkEso=
 const db::Sql kMissing("select count(*)  into :b0  from Dvm999Xyz where XyzEso=:b1");
 const db::Sql kNoRow("select BdpPnr  into :b0  from Dvm730Bdp where BdpEso=:b1 and BdpPnr='none'");
 const db::Sql kSumKos("select NVL(sum(BdpKos),0.0) into :b0  from Dvm730Bdp where BdpEso=:b1");
+
+// The recount of the matrix row P1/E1/A1 at 480 on kTag (into bsm) fails
+// with rc: the row answers 0, logs the failure in one line and keeps BsmIst.
+void recountFailsAndLogs(TestDb& db, int32_t rc, Dvm725Bsm& bsm) {
+    bsm.BsmPlg = "P1";
+    bsm.BsmEso = "E1";
+    bsm.BsmEsa = "A1";
+    bsm.BsmBdt = kTag.c_str();
+    bsm.BsmSzv = 480;
+    bsm.BsmSzb = 960;
+    bsm.BsmAsw = 1;
+    EXPECT_EQ(Update_BsmSatz(bsm), 0);
+    const auto log = testdb::logMessages(db.dir() + "/run.log");
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0], "-Fehler: Update_BsmSatz()->Bdp_Bsz_Count() RC: " + std::to_string(rc) +
+                          "! PLG: P1 ESO: E1 ESA: A1 UHRVON: 480 DAT: " + kTag);
+    EXPECT_EQ(db.scalar("select BsmIst from Dvm725Bsm"), "5");
+}
 
 }  // namespace
 
@@ -98,9 +119,8 @@ TEST_P(ReadBatch, EveryReadAnswersItsOwnCodeInOrderAndAFailureStopsNothingAfterI
 TEST_P(ReadBatch, TheServerSendsABatchInOneExchangeAndThePlainPathOneByOne) {
     for (const bool plain : {false, true}) {
         SCOPED_TRACE(plain ? "plain" : "batched");
-        if (plain) setenv("DORVELIAN_PIPELINE", "off", 1);
-        TestDb db(backend());
-        unsetenv("DORVELIAN_PIPELINE");
+        const auto dbOnPath = testdb::onPath(backend(), plain);
+        TestDb& db = *dbOnPath;
         insertBdp(db, "A", 10);
         const FixText<6> eso("E1");
         int32_t n[4] = {};
@@ -145,9 +165,8 @@ TEST_P(ReadBatch, AFailingReadInsideAUnitAnswersItsCodeAndKeepsTheUnitsWrites) {
     uint64_t trips[2] = {};
     for (const bool plain : {false, true}) {
         SCOPED_TRACE(plain ? "plain" : "batched");
-        if (plain) setenv("DORVELIAN_PIPELINE", "off", 1);
-        TestDb db(backend());
-        unsetenv("DORVELIAN_PIPELINE");
+        const auto dbOnPath = testdb::onPath(backend(), plain);
+        TestDb& db = *dbOnPath;
         insertBdp(db, "A", 10);
         int32_t n1 = 0, n2 = 0, n3 = 0;
         {
@@ -214,19 +233,7 @@ TEST_P(RecountBatch, ACountFailingHalfWayLogsItsCodeAndLeavesTheMatrixRow) {
     EXPECT_DOUBLE_EQ(z.SumKos, 44.0);
 
     Dvm725Bsm bsm;
-    bsm.BsmPlg = "P1";
-    bsm.BsmEso = "E1";
-    bsm.BsmEsa = "A1";
-    bsm.BsmBdt = kTag.c_str();
-    bsm.BsmSzv = 480;
-    bsm.BsmSzb = 960;
-    bsm.BsmAsw = 1;
-    EXPECT_EQ(Update_BsmSatz(bsm), 0);
-    const auto log = testdb::logMessages(db.dir() + "/run.log");
-    ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0], "-Fehler: Update_BsmSatz()->Bdp_Bsz_Count() RC: -904! PLG: P1 ESO: E1 ESA: A1 "
-                      "UHRVON: 480 DAT: " + kTag);
-    EXPECT_EQ(db.scalar("select BsmIst from Dvm725Bsm"), "5");
+    recountFailsAndLogs(db, -904, bsm);
     EXPECT_EQ(db.scalar("select BsmFkt from Dvm725Bsm"), "4");
 
     // The proposal counts: the first failing leaves its value and the second
@@ -356,19 +363,7 @@ TEST(ServerBatch, ASessionEndedFromASecondConnectionFailsTheNextBatchAsLost) {
     db.exec("select pg_terminate_backend(pid) from pg_stat_activity where application_name = 'dorvelian' "
             "and datname = current_database()");
     Dvm725Bsm bsm;
-    bsm.BsmPlg = "P1";
-    bsm.BsmEso = "E1";
-    bsm.BsmEsa = "A1";
-    bsm.BsmBdt = kTag.c_str();
-    bsm.BsmSzv = 480;
-    bsm.BsmSzb = 960;
-    bsm.BsmAsw = 1;
-    EXPECT_EQ(Update_BsmSatz(bsm), 0);
-    const auto log = testdb::logMessages(db.dir() + "/run.log");
-    ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0], "-Fehler: Update_BsmSatz()->Bdp_Bsz_Count() RC: -3113! PLG: P1 ESO: E1 ESA: A1 "
-                      "UHRVON: 480 DAT: " + kTag);
-    EXPECT_EQ(db.scalar("select BsmIst from Dvm725Bsm"), "5");
+    recountFailsAndLogs(db, -3113, bsm);
     Log_Pfade_Setzen(std::string(), std::string());
 }
 
@@ -433,30 +428,19 @@ TEST_P(ReadBatch, AReadAheadAnswersTheSameReadOnceAndNeverAcrossAWrite) {
 
 namespace {
 
-int shell(const std::string& cmd) {
-    int st = std::system(cmd.c_str());
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-}
-
 // The rows of the run's tables in one sorted text per table, without the
 // time stamps and the random proposal keys.
-std::string tablesOf(PGconn* c) {
+std::string tablesOf(testdb::PlanRows& db) {
     std::string out;
     for (const char* t : {"dvm735bdk", "dvm725bsm", "dvm746err", "dvm701plg"}) {
-        const std::string sql =
+        const std::string cols = db.scalar(
             "select string_agg(c, ',' order by o) from (select case when data_type = 'date' then "
             "'to_char(' || column_name || ',''YYYYMMDD'')' else column_name end as c, ordinal_position as o "
             "from information_schema.columns where table_schema = 'plan' and table_name = '" + std::string(t) +
-            "' and data_type not like 'timestamp%' and column_name <> 'bdkkey') x";
-        PGresult* r = PQexec(c, sql.c_str());
-        const std::string cols = PQresultStatus(r) == PGRES_TUPLES_OK ? PQgetvalue(r, 0, 0) : "";
-        PQclear(r);
-        r = PQexec(c, ("select count(*), coalesce(string_agg(z, E'\\n' order by z), '') from (select row(" + cols +
-                       ")::text as z from plan." + t + ") y").c_str());
-        EXPECT_EQ(PQresultStatus(r), PGRES_TUPLES_OK) << PQresultErrorMessage(r);
-        if (PQresultStatus(r) == PGRES_TUPLES_OK)
-            out += std::string(t) + " " + PQgetvalue(r, 0, 0) + "\n" + PQgetvalue(r, 0, 1) + "\n";
-        PQclear(r);
+            "' and data_type not like 'timestamp%' and column_name <> 'bdkkey') x");
+        const auto r = db.cells("select count(*), coalesce(string_agg(z, E'\\n' order by z), '') from (select row(" +
+                                cols + ")::text as z from plan." + t + ") y");
+        if (!r.empty()) out += std::string(t) + " " + r[0][0] + "\n" + r[0][1] + "\n";
     }
     return out;
 }
@@ -467,14 +451,8 @@ std::string tablesOf(PGconn* c) {
 // on its own leaves the same rows and log, and takes fewer round trips; with
 // the default settings and with the minimum pass and only persons who fit.
 TEST(ServerBatch, ARunWithBatchesLeavesEveryRowAsARunOneStatementAtATime) {
-    const std::string base = testdb::postgresUri();
-    if (base.empty()) GTEST_SKIP() << testdb::skipReason();
-    const char* k[] = {"dbname", "user", "password", nullptr};
-    const char* w[] = {base.c_str(), "dorvelian", "dorvelian", nullptr};
-    PGconn* admin = PQconnectdbParams(k, w, 1);
-    ASSERT_EQ(PQstatus(admin), CONNECTION_OK) << PQerrorMessage(admin);
+    if (testdb::postgresUri().empty()) GTEST_SKIP() << testdb::skipReason();
     const std::string root = testdb::makeTempDir();
-    const std::string bin = DORVELIAN_BIN_DIR;
     const std::pair<std::string, std::string> laeufe[] = {
         {"", "--seed 7 --days 6 --units 3 --workplaces 2"},
         {"--minimum-pass on --person-choice fitting-only", "--seed 2 --days 7 --slots 5"}};
@@ -484,37 +462,31 @@ TEST(ServerBatch, ARunWithBatchesLeavesEveryRowAsARunOneStatementAtATime) {
         unsigned long long trips[2] = {};
         for (int plain = 0; plain < 2; ++plain) {
             SCOPED_TRACE(plain ? "plain" : "batched");
-            const std::string name = "dv_batch_" + std::to_string(getpid()) + "_" + std::to_string(plain);
-            PQclear(PQexec(admin, ("DROP DATABASE IF EXISTS " + name).c_str()));
-            PGresult* r = PQexec(admin, ("CREATE DATABASE " + name).c_str());
-            ASSERT_EQ(PQresultStatus(r), PGRES_COMMAND_OK) << PQresultErrorMessage(r);
-            PQclear(r);
-            const std::string uri = testdb::uriWithDatabase(base, name);
+            const testdb::ServerDb server("dv_batch");
+            ASSERT_TRUE(server.ok());
+            const std::string& uri = server.uri();
             const std::string dir = root + "/" + std::to_string(plain);
-            ASSERT_EQ(shell(bin + "/dorvelian-demo --dir " + dir + " " + plan + " --pg '" + uri +
-                            "' --user dorvelian --password dorvelian >/dev/null 2>&1"),
-                      0);
+            std::vector<std::string> demo = testdb::words(plan);
+            demo.insert(demo.end(), {"--dir", dir, "--pg", uri, "--user", "dorvelian", "--password", "dorvelian"});
+            const testdb::Outcome made = testdb::runDemo(demo);
+            ASSERT_EQ(made.code, 0) << made.err;
             if (!einstellungen.empty()) {
-                ASSERT_EQ(shell(bin + "/dorvelian-config " + dir + "/work/dorvelian.cfg " + einstellungen), 0);
+                std::vector<std::string> args = testdb::words(einstellungen);
+                args.insert(args.begin(), dir + "/work/dorvelian.cfg");
+                ASSERT_EQ(testdb::runProgram({.program = "dorvelian-config", .args = args}).code, 0);
             }
-            ASSERT_EQ(shell("cd " + dir + "/work && DORVELIAN_STATS=" + dir + "/stats" +
-                            (plain ? " DORVELIAN_PIPELINE=off " : " ") + bin +
-                            "/dorvelian dorvelian.cfg demo 00000000 00000000 PLG JOB0001 KEY0001 00000 00000 00000 "
-                            "PLAN_OPTIM"),
-                      0);
+            testdb::Call run = testdb::demoRun(dir);
+            run.env = {{"DORVELIAN_STATS", dir + "/stats"}};
+            if (plain) run.env.emplace_back("DORVELIAN_PIPELINE", "off");
+            ASSERT_EQ(testdb::runProgram(run).code, 0);
             for (const std::string& m : testdb::logMessages(dir + "/zentravis_php/log/dorvelian_PLAN.log"))
                 logs[plain] += m + "\n";
             const std::string stats = testdb::readFile(dir + "/stats");
             const std::size_t at = stats.find("roundtrips ");
             ASSERT_NE(at, std::string::npos) << stats;
             trips[plain] = std::stoull(stats.substr(at + 11));
-            const char* kk[] = {"dbname", "user", "password", nullptr};
-            const char* ww[] = {uri.c_str(), "dorvelian", "dorvelian", nullptr};
-            PGconn* c = PQconnectdbParams(kk, ww, 1);
-            ASSERT_EQ(PQstatus(c), CONNECTION_OK) << PQerrorMessage(c);
-            rows[plain] = tablesOf(c);
-            PQfinish(c);
-            PQclear(PQexec(admin, ("DROP DATABASE IF EXISTS " + name).c_str()));
+            testdb::PlanRows db(testdb::Backend::Postgres, uri);
+            rows[plain] = tablesOf(db);
         }
         EXPECT_NE(rows[0].find("dvm735bdk "), std::string::npos);
         EXPECT_EQ(rows[0].find("dvm735bdk 0\n"), std::string::npos) << "the run wrote no proposal";
@@ -525,7 +497,6 @@ TEST(ServerBatch, ARunWithBatchesLeavesEveryRowAsARunOneStatementAtATime) {
         testdb::removeTree(root + "/0");
         testdb::removeTree(root + "/1");
     }
-    PQfinish(admin);
     testdb::removeTree(root);
 }
 
@@ -545,9 +516,8 @@ TEST_P(ReadBatch, AFailingWriteAnswersItsCodeAndTheWritesAfterItGoOnAsOneByOne) 
     uint64_t trips[2] = {};
     for (const bool plain : {false, true}) {
         SCOPED_TRACE(plain ? "plain" : "batched");
-        if (plain) setenv("DORVELIAN_PIPELINE", "off", 1);
-        TestDb db(backend());
-        unsetenv("DORVELIAN_PIPELINE");
+        const auto dbOnPath = testdb::onPath(backend(), plain);
+        TestDb& db = *dbOnPath;
         db.refuse("before insert", "Dvm730Bdp", "new.BdpPnr = 'BAD'", true);
         std::string& out = seen[plain];
         auto write = [&](const char* pnr) {

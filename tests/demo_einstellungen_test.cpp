@@ -24,12 +24,9 @@ using Liste = std::vector<std::string>;
 // A plan that does not move with the date: it starts on a fixed day, and the
 // run names its period.
 const char* const kFesterPlan = "--days 7 --seed 1 --start 20410107";
-const Liste kFesterLauf = {"demo", "20410107", "20410113", "PLG", "JOB0001", "KEY0001",
-                           "00000", "00000", "00000", "PLAN_OPTIM"};
-const Liste kLauf = {"demo", "00000000", "00000000", "PLG", "JOB0001", "KEY0001",
-                     "00000", "00000", "00000", "PLAN_OPTIM"};
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
+const testdb::RunLine kFesterLauf = {.user = "demo", .from = "20410107", .to = "20410113", .job = "JOB0001",
+                                     .key = "KEY0001"};
+const testdb::RunLine kLauf = {.user = "demo", .job = "JOB0001", .key = "KEY0001"};
 
 // The end state and the log messages of a run as one list of lines.
 Liste Ergebnis(testdb::PlanRows& db, const Liste& meldungen) {
@@ -49,20 +46,25 @@ protected:
     // with the run settings (dorvelian-config options) and returns its
     // result; `umgebung` is set for the run only.
     Liste Lauf(testdb::DemoCopies& plan, const std::string& name, const std::string& einstellungen,
-               const Liste& parameter, const char* umgebung = nullptr, const char* programm = nullptr) {
+               const testdb::RunLine& parameter, const char* umgebung = nullptr, const char* programm = nullptr) {
         const std::string service = plan.copy(name);
         EXPECT_FALSE(service.empty());
         testdb::Workspace ws;
         ws.writeConfig(service, "PLAN", plan.login(), plan.password());
         if (!einstellungen.empty()) {
-            const std::string cfg =
-                std::string(DORVELIAN_BIN_DIR) + "/dorvelian-config " + Quote(ws.configPath()) + " " + einstellungen;
-            EXPECT_EQ(std::system(cfg.c_str()), 0) << cfg;
+            Liste args = testdb::words(einstellungen);
+            args.insert(args.begin(), ws.configPath());
+            EXPECT_EQ(testdb::runProgram({.program = "dorvelian-config", .args = args}).code, 0) << einstellungen;
         }
-        std::string cmd = "cd " + Quote(ws.workDir()) + " && " + (umgebung ? std::string(umgebung) + " " : "") +
-                          Quote(programm ? programm : std::string(DORVELIAN_BIN_DIR) + "/dorvelian") + " dorvelian.cfg";
-        for (const std::string& p : parameter) cmd += " " + p;
-        EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        testdb::Call c = ws.call(parameter.args());
+        c.args.front() = "dorvelian.cfg";
+        if (programm) c.program = programm;
+        if (umgebung) {   // "NAME=VALUE"
+            const std::string u = umgebung;
+            c.env = {{u.substr(0, u.find('=')), u.substr(u.find('=') + 1)}};
+        }
+        const testdb::Outcome o = testdb::runProgram(c);
+        EXPECT_EQ(o.code, 0) << o.err;
         testdb::PlanRows db(backend(), service);
         return Ergebnis(db, ws.logMessages("PLAN"));
     }

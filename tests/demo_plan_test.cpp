@@ -14,52 +14,36 @@
 #include "run/Einsatzplan.hpp"
 #include "base/Log.hpp"
 #include "run/Main.hpp"
+#include "support/PlanRows.hpp"
+#include "support/Program.hpp"
 #include "support/TestDb.hpp"
 
 namespace {
 
-int demo(const std::string& dir, const std::string& extra = "") {
-    std::string cmd = std::string(DORVELIAN_BIN_DIR) + "/dorvelian-demo --dir '" + dir +
-                      "' --days 3 --plangroups 3 --units 2 --workplaces 2 --seed 7 " + extra + " >/dev/null 2>&1";
-    return std::system(cmd.c_str());
+int demo(const std::string& dir) {
+    return testdb::runDemo({"--dir", dir, "--days", "3", "--plangroups", "3", "--units", "2", "--workplaces", "2",
+                            "--seed", "7"})
+        .code;
 }
 
 void platzhalter(sqlite3_context* ctx, int, sqlite3_value**) { sqlite3_result_null(ctx); }
 
-class Raw {
+class Raw : public testdb::PlanRows {
 public:
-    explicit Raw(const std::string& dir) {
-        sqlite3_open((dir + "/db/PLAN.db").c_str(), &db_);
-        sqlite3_exec(db_, ("ATTACH DATABASE '" + dir + "/db/DVMASTER.db' AS DVMASTER").c_str(), nullptr, nullptr, nullptr);
+    explicit Raw(const std::string& dir) : PlanRows(testdb::Backend::Sqlite, "sqlite:" + dir + "/db") {
         // The plans do not depend on what these compute, only that they are
         // deterministic functions of their arguments.
         const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
         for (const char* f : {"TO_DATE", "TO_CHAR"})
-            for (int n : {1, 2}) sqlite3_create_function(db_, f, n, det, nullptr, platzhalter, nullptr, nullptr);
-        sqlite3_create_function(db_, "ora_sysdate", 0, det, nullptr, platzhalter, nullptr, nullptr);
+            for (int n : {1, 2}) sqlite3_create_function(sqlite(), f, n, det, nullptr, platzhalter, nullptr, nullptr);
+        sqlite3_create_function(sqlite(), "ora_sysdate", 0, det, nullptr, platzhalter, nullptr, nullptr);
     }
-    ~Raw() { sqlite3_close(db_); }
-    std::vector<std::string> spalte(const std::string& sql, int col = 0) {
+    // Column `col` of every row.
+    std::vector<std::string> spalte(const std::string& sql, std::size_t col = 0) {
         std::vector<std::string> out;
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-            ADD_FAILURE() << sqlite3_errmsg(db_) << "\n" << sql;
-            return out;
-        }
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            const unsigned char* t = sqlite3_column_text(st, col);
-            out.emplace_back(t ? reinterpret_cast<const char*>(t) : "");
-        }
-        sqlite3_finalize(st);
+        for (const auto& z : cells(sql)) out.push_back(z.at(col));
         return out;
     }
-    std::string wert(const std::string& sql) {
-        auto v = spalte(sql);
-        return v.empty() ? "" : v[0];
-    }
-
-private:
-    sqlite3* db_ = nullptr;
 };
 
 class DemoPlan : public ::testing::Test {
@@ -77,12 +61,12 @@ TEST_F(DemoPlan, IsCreatedOnceConsistentAndDeterministic) {
     EXPECT_NE(demo(dir), 0) << "an existing demo is replaced only with --force";
     Raw raw(dir);
     // Every matrix row counts the deployments of its slot.
-    EXPECT_EQ(raw.wert("SELECT count(*) FROM Dvm725Bsm m WHERE BsmIst <> (SELECT count(*) FROM Dvm730Bdp d WHERE "
+    EXPECT_EQ(raw.scalar("SELECT count(*) FROM Dvm725Bsm m WHERE BsmIst <> (SELECT count(*) FROM Dvm730Bdp d WHERE "
                        "d.BdpPlg=m.BsmPlg AND d.BdpEso=m.BsmEso AND d.BdpEsa=m.BsmEsa AND d.BdpBdt=m.BsmBdt AND "
                        "d.BdpSzv=m.BsmSzv AND d.BdpAsw=m.BsmAsw AND d.BdpSts NOT IN ('O','D'))"),
               "0");
     // Work for the optimiser: short and over slots of the same day and kind.
-    EXPECT_NE(raw.wert("SELECT count(*) FROM Dvm725Bsm u JOIN Dvm725Bsm o ON o.BsmPlg=u.BsmPlg AND o.BsmBdt=u.BsmBdt "
+    EXPECT_NE(raw.scalar("SELECT count(*) FROM Dvm725Bsm u JOIN Dvm725Bsm o ON o.BsmPlg=u.BsmPlg AND o.BsmBdt=u.BsmBdt "
                        "AND o.BsmAsw=u.BsmAsw AND o.BsmEso=u.BsmEso WHERE u.BsmFkt<0 AND o.BsmFkt>0"),
               "0");
 
@@ -98,7 +82,7 @@ TEST_F(DemoPlan, IsCreatedOnceConsistentAndDeterministic) {
         "SELECT group_concat(x) FROM (SELECT BdpPnr||BdpBdt||BdpSzv||BdpAkt||BdpFc1||BdpZtb AS x FROM Dvm730Bdp "
         "UNION ALL SELECT BsmEso||BsmEsa||BsmBdt||BsmSzv||BsmIst||BsmFkt||BsmSol FROM Dvm725Bsm ORDER BY 1)";
     Raw again(other);
-    EXPECT_EQ(raw.wert(checksum), again.wert(checksum));
+    EXPECT_EQ(raw.scalar(checksum), again.scalar(checksum));
 }
 
 TEST_F(DemoPlan, NoStatementOfARunScansAGrowingTable) {
@@ -109,17 +93,17 @@ TEST_F(DemoPlan, NoStatementOfARunScansAGrowingTable) {
     // All plan groups, then one unit and one workplace, so that every scan,
     // search and review cursor is prepared.
     Laufkontext& lk = Lauf();
-    char* args[] = {const_cast<char*>("dorvelian"), const_cast<char*>("cfg"), const_cast<char*>("demo"),
-                    const_cast<char*>("00000000"), const_cast<char*>("00000000"), const_cast<char*>("PLG"),
-                    const_cast<char*>("J"), const_cast<char*>("K"), const_cast<char*>("00000"),
-                    const_cast<char*>("00000"), const_cast<char*>("00000"), const_cast<char*>("PLAN_OPTIM")};
-    Parameter_Uebernehmen(12, args, lk);
+    std::vector<std::string> worte = testdb::RunLine{.user = "demo", .job = "J", .key = "K"}.args();
+    worte.insert(worte.begin(), {"dorvelian", "cfg"});
+    std::vector<char*> args;
+    for (std::string& w : worte) args.push_back(w.data());
+    Parameter_Uebernehmen(12, args.data(), lk);
     Plangruppen_Ermitteln();
     lk.Eso = "E101";
     Einsatzplan_Optimieren(lk, "PG01", "E101", "", Fehlersatz());
     lk.Esa = "A1011";
     Einsatzplan_Optimieren(lk, "PG01", "E101", "A1011", Fehlersatz());
-    EXPECT_GT(std::stoi(Raw(dir).wert("SELECT count(*) FROM Dvm735Bdk")), 0);
+    EXPECT_GT(std::stoi(Raw(dir).scalar("SELECT count(*) FROM Dvm735Bdk")), 0);
 
     std::vector<std::string> texte = db::preparedTexts();
     EXPECT_GT(texte.size(), 40u);

@@ -15,54 +15,30 @@
 #include <vector>
 
 #include "run/Config.hpp"
+#include "support/PlanRows.hpp"
+#include "support/Program.hpp"
 #include "support/TestDb.hpp"
 
 namespace {
 
-// Runs dorvelian-demo with the arguments; stdout goes to `ausgabe` when given.
-int DemoStarten(const std::string& args, const std::string& ausgabe = "") {
-    std::string cmd = std::string(DORVELIAN_BIN_DIR) + "/dorvelian-demo " + args + " >" +
-                      (ausgabe.empty() ? std::string("/dev/null") : "'" + ausgabe + "'") + " 2>&1";
-    int st = std::system(cmd.c_str());
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+// Runs dorvelian-demo with --dir `dir` (none when "") and the options; its
+// standard output goes to `ausgabe` when given.
+int DemoStarten(const std::string& dir, const std::string& optionen, std::string* ausgabe = nullptr) {
+    std::vector<std::string> args = testdb::words(optionen);
+    if (!dir.empty()) args.insert(args.begin(), {"--dir", dir});
+    testdb::Outcome o = testdb::runDemo(args);
+    if (ausgabe) *ausgabe = o.out + o.err;
+    return o.code;
 }
 
-// Read-only access to a demo's plan database (with the calendar attached).
-class Plan {
-public:
-    explicit Plan(const std::string& demo, const std::string& schema = "PLAN") {
-        if (sqlite3_open_v2((demo + "/db/" + schema + ".db").c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) !=
-            SQLITE_OK)
-            ADD_FAILURE() << "cannot open the plan of " << demo;
-        std::string attach = "ATTACH DATABASE '" + demo + "/db/DVMASTER.db' AS DVMASTER";
-        sqlite3_exec(db_, attach.c_str(), nullptr, nullptr, nullptr);
-    }
-    ~Plan() { sqlite3_close(db_); }
-    std::vector<std::vector<std::string>> zeilen(const std::string& sql) {
-        std::vector<std::vector<std::string>> out;
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-            ADD_FAILURE() << sqlite3_errmsg(db_) << "\n" << sql;
-            return out;
-        }
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            std::vector<std::string> z;
-            for (int i = 0; i < sqlite3_column_count(st); ++i) {
-                const unsigned char* t = sqlite3_column_text(st, i);
-                z.emplace_back(t ? reinterpret_cast<const char*>(t) : "");
-            }
-            out.push_back(std::move(z));
-        }
-        sqlite3_finalize(st);
-        return out;
-    }
+// A demo's plan database (with the calendar attached); counts as numbers.
+struct Plan : testdb::PlanRows {
+    explicit Plan(const std::string& demo, const std::string& schema = "PLAN")
+        : PlanRows(testdb::Backend::Sqlite, "sqlite:" + demo + "/db", schema) {}
     long long zahl(const std::string& sql) {
-        auto z = zeilen(sql);
-        return z.empty() || z[0].empty() || z[0][0].empty() ? 0 : std::stoll(z[0][0]);
+        const std::string z = scalar(sql);
+        return z.empty() || z == "~" ? 0 : std::stoll(z);
     }
-
-private:
-    sqlite3* db_ = nullptr;
 };
 
 class Demo : public ::testing::Test {
@@ -78,16 +54,14 @@ constexpr char kReichweite[] =
     "ELSE 'PLG' END AS r, count(*) FROM Dvm735Bdk GROUP BY 1, 2 ORDER BY 1, 2";
 
 TEST_F(Demo, PrintedCommandRunsTheOptimiserWithProposalsOnEveryScope) {
-    const std::string ausgabe = root + "/out.txt";
-    ASSERT_EQ(DemoStarten("--dir '" + demo + "' --days 3 --plangroups 2 --units 2 --workplaces 2 --seed 3", ausgabe),
-              0)
-        << testdb::readFile(ausgabe);
+    std::string ausgabe;
+    ASSERT_EQ(DemoStarten(demo, "--days 3 --plangroups 2 --units 2 --workplaces 2 --seed 3", &ausgabe), 0) << ausgabe;
 
-    std::istringstream in(testdb::readFile(ausgabe));
+    std::istringstream in(ausgabe);
     std::string zeile, befehl;
     while (std::getline(in, zeile))
         if (zeile.rfind("  cd ", 0) == 0) befehl = zeile.substr(2);
-    ASSERT_FALSE(befehl.empty()) << testdb::readFile(ausgabe);
+    ASSERT_FALSE(befehl.empty()) << ausgabe;
     const std::string werk = std::filesystem::canonical(demo).string() + "/work";
     EXPECT_EQ(befehl, "cd " + werk + " && " + std::string(DORVELIAN_BIN_DIR) +
                           "/dorvelian dorvelian.cfg demo 00000000 00000000 PLG JOB0001 KEY0001 00000 00000 00000 "
@@ -109,7 +83,7 @@ TEST_F(Demo, PrintedCommandRunsTheOptimiserWithProposalsOnEveryScope) {
     // PG01 searches the whole plan group, PG02 only the workplace.
     Plan plan(demo);
     std::vector<std::vector<std::string>> soll = {{"PG01", "ESA"}, {"PG01", "ESO"}, {"PG01", "PLG"}, {"PG02", "ESA"}};
-    auto ist = plan.zeilen(kReichweite);
+    auto ist = plan.cells(kReichweite);
     ASSERT_EQ(ist.size(), soll.size()) << "proposals by plan group and scope differ";
     for (std::size_t i = 0; i < soll.size(); ++i) {
         EXPECT_EQ(ist[i][0], soll[i][0]);
@@ -120,7 +94,7 @@ TEST_F(Demo, PrintedCommandRunsTheOptimiserWithProposalsOnEveryScope) {
 }
 
 TEST_F(Demo, ForceReplacesOnlyTheDatabase) {
-    ASSERT_EQ(DemoStarten("--dir '" + demo + "' --days 2 --units 1 --seed 5"), 0);
+    ASSERT_EQ(DemoStarten(demo, "--days 2 --units 1 --seed 5"), 0);
     const std::string notiz = demo + "/work/notes.txt";
     const std::string log = demo + "/zentravis_php/log/dorvelian_PLAN.log";
     std::ofstream(notiz) << "mine";
@@ -134,10 +108,10 @@ TEST_F(Demo, ForceReplacesOnlyTheDatabase) {
     }
     const char* zaehlung = "SELECT count(*) FROM Dvm701Plg WHERE PlgTxt='changed by hand'";
 
-    EXPECT_EQ(DemoStarten("--dir '" + demo + "' --days 2 --units 1 --seed 5"), 2);
+    EXPECT_EQ(DemoStarten(demo, "--days 2 --units 1 --seed 5"), 2);
     EXPECT_EQ(Plan(demo).zahl(zaehlung), 2) << "a refused run leaves the plan alone";
 
-    ASSERT_EQ(DemoStarten("--dir '" + demo + "' --days 2 --units 1 --seed 5 --force"), 0);
+    ASSERT_EQ(DemoStarten(demo, "--days 2 --units 1 --seed 5 --force"), 0);
     EXPECT_EQ(Plan(demo).zahl(zaehlung), 0) << "--force writes a fresh plan";
     EXPECT_EQ(testdb::readFile(notiz), "mine");
     EXPECT_EQ(testdb::readFile(log), "earlier run\n");
@@ -147,14 +121,13 @@ TEST_F(Demo, ForceReplacesOnlyTheDatabase) {
     // A plain file in the way is not taken for a demo directory.
     const std::string datei = root + "/file";
     std::ofstream(datei) << "x";
-    EXPECT_EQ(DemoStarten("--dir '" + datei + "' --force"), 2);
+    EXPECT_EQ(DemoStarten(datei, "--force"), 2);
     EXPECT_EQ(testdb::readFile(datei), "x");
 }
 
 TEST_F(Demo, OptionsShapeThePlanAndBadOnesAreRefused) {
-    ASSERT_EQ(DemoStarten("--dir '" + demo +
-                          "' --schema ABT_7 --days 2 --plangroups 1 --units 1 --workplaces 3 --slots 2 --persons 9"),
-              0);
+    ASSERT_EQ(
+        DemoStarten(demo, "--schema ABT_7 --days 2 --plangroups 1 --units 1 --workplaces 3 --slots 2 --persons 9"), 0);
     Config_Read("", "SCHEMA", 0, (demo + "/work/dorvelian.cfg").c_str());
     EXPECT_EQ(Config_Ergebnis().wert, "ABT_7.");
     Plan plan(demo, "ABT_7");
@@ -169,17 +142,17 @@ TEST_F(Demo, OptionsShapeThePlanAndBadOnesAreRefused) {
     for (const char* falsch : {"--slots 6", "--units 0", "--units 1036", "--days 701", "--plangroups 36", "--schema bad-name",
                                "--seed -1", "--colour red", "--days"}) {
         const std::string d = root + "/bad";
-        EXPECT_EQ(DemoStarten("--dir '" + d + "' " + falsch), 2) << falsch;
+        EXPECT_EQ(DemoStarten(d, falsch), 2) << falsch;
         EXPECT_FALSE(std::filesystem::exists(d)) << falsch;
     }
-    EXPECT_EQ(DemoStarten("--days 2"), 2) << "--dir is required";
+    EXPECT_EQ(DemoStarten("", "--days 2"), 2) << "--dir is required";
 
     // Wide plans: past 99 units and 9 plan groups the codes take letters and
     // keep their widths; five slots a day add a middle and a day slot.
     const std::string breit = root + "/breit";
-    ASSERT_EQ(DemoStarten("--dir '" + breit + "' --days 1 --plangroups 11 --units 2 --workplaces 1 --slots 5"), 0);
+    ASSERT_EQ(DemoStarten(breit, "--days 1 --plangroups 11 --units 2 --workplaces 1 --slots 5"), 0);
     auto text = [](Plan& p, const std::string& sql) {
-        auto z = p.zeilen(sql);
+        auto z = p.cells(sql);
         return z.empty() || z[0].empty() ? std::string() : z[0][0];
     };
     Plan p11(breit);
@@ -190,8 +163,7 @@ TEST_F(Demo, OptionsShapeThePlanAndBadOnesAreRefused) {
     EXPECT_EQ(p11.zahl("SELECT count(*) FROM Dvm725Bsm"), 11 * 2 * 1 * 5);
     EXPECT_EQ(text(p11, "SELECT group_concat(BsmBsz, '') FROM (SELECT DISTINCT BsmBsz FROM Dvm725Bsm ORDER BY BsmSzv)"),
               "FTMSN");
-    ASSERT_EQ(DemoStarten("--dir '" + breit + "' --force --days 1 --plangroups 1 --units 137 --workplaces 1 --slots 1"),
-              0);
+    ASSERT_EQ(DemoStarten(breit, "--force --days 1 --plangroups 1 --units 137 --workplaces 1 --slots 1"), 0);
     Plan p137(breit);
     EXPECT_EQ(p137.zahl("SELECT count(DISTINCT BsmEso) FROM Dvm725Bsm"), 137);
     EXPECT_EQ(p137.zahl("SELECT count(DISTINCT BsmEsa) FROM Dvm725Bsm"), 137);
@@ -204,15 +176,15 @@ TEST_F(Demo, OptionsShapeThePlanAndBadOnesAreRefused) {
 
     // Another seed gives another plan.
     const std::string a = root + "/a", b = root + "/b";
-    ASSERT_EQ(DemoStarten("--dir '" + a + "' --days 2 --seed 1"), 0);
-    ASSERT_EQ(DemoStarten("--dir '" + b + "' --days 2 --seed 2"), 0);
+    ASSERT_EQ(DemoStarten(a, "--days 2 --seed 1"), 0);
+    ASSERT_EQ(DemoStarten(b, "--days 2 --seed 2"), 0);
     const std::string summe = "SELECT group_concat(BdpPnr||BdpSzv||BdpSts||BdpFc3, ',') FROM "
                               "(SELECT * FROM Dvm730Bdp ORDER BY BdpPlg,BdpEso,BdpEsa,BdpPnr,BdpBdt,BdpSzv,BdpAkt)";
-    EXPECT_NE(Plan(a).zeilen(summe), Plan(b).zeilen(summe));
+    EXPECT_NE(Plan(a).cells(summe), Plan(b).cells(summe));
 }
 
 TEST_F(Demo, ReferenceDataCoversEveryDeployment) {
-    ASSERT_EQ(DemoStarten("--dir '" + demo + "' --days 7 --units 2 --seed 11"), 0);
+    ASSERT_EQ(DemoStarten(demo, "--days 7 --units 2 --seed 11"), 0);
     Plan plan(demo);
     const char* person = "(SELECT DISTINCT BdpPnr p, BdpBdt t, BdpPlg g FROM Dvm730Bdp WHERE BdpSts<>'D')";
 

@@ -4,7 +4,6 @@
 // must be that of the same runs one after the other, and the reader must see
 // committed rows only: a proposal it has seen never disappears again.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -23,10 +22,10 @@
 
 namespace {
 
-using testdb::PlanReader;
+using testdb::PlanRows;
 
 std::vector<std::string> params(const std::string& plg, const std::string& job) {
-    return {"planner", "00000000", "00000000", "PLG", job, "KEY" + job, plg, "00000", "00000", "PLAN_OPTIM"};
+    return testdb::RunLine{.user = "planner", .job = job, .key = "KEY" + job, .plg = plg}.args();
 }
 
 struct Result {
@@ -34,7 +33,7 @@ struct Result {
 };
 
 Result results(const std::string& dbDir) {
-    PlanReader r(dbDir);
+    PlanRows r(testdb::Backend::Sqlite, "sqlite:" + dbDir);
     auto sorted = [&](const std::string& table, const std::vector<std::string>& skip) {
         std::vector<std::string> v = r.rows("SELECT " + r.columnsExcept(table, skip) + " FROM " + table);
         std::sort(v.begin(), v.end());
@@ -67,26 +66,27 @@ TEST(ConcurrentUse, TwoWritersAndAReaderGetWhatSequentialRunsGet) {
     const Result expected = results(seq);
     ASSERT_GT(expected.proposals.size(), 20u) << "the plan gives the runs too little to write";
 
-    PlanReader front(par);
+    PlanRows front(testdb::Backend::Sqlite, "sqlite:" + par);
     const std::string matrixRows = front.scalar("SELECT count(*) FROM Dvm725Bsm");
     std::atomic<bool> running{true};
     std::vector<std::string> readerFaults;
     std::set<std::string> seen;  // every proposal row the reader has seen
     int snapshots = 0;
     std::thread reader([&] {
-        PlanReader r(par);
+        PlanRows r(testdb::Backend::Sqlite, "sqlite:" + par);
         std::vector<std::string> rows, matrix;
         std::string err;
         bool last = false;
         while (!last) {
             last = !running.load();
-            int rc = r.query("BEGIN", rows, err);
-            if (rc == SQLITE_OK) rc = r.query("SELECT * FROM Dvm725Bsm ORDER BY BsmPlg, BsmBdt, BsmFkt", matrix, err);
-            if (rc == SQLITE_OK) rc = r.query("SELECT * FROM Dvm735Bdk", rows, err);
+            bool ok = r.tryQuery("BEGIN", rows, err);
+            ok = ok && r.tryQuery("SELECT * FROM Dvm725Bsm ORDER BY BsmPlg, BsmBdt, BsmFkt", matrix, err);
+            ok = ok && r.tryQuery("SELECT * FROM Dvm735Bdk", rows, err);
             std::vector<std::string> ignored;
-            r.query(rc == SQLITE_OK ? "COMMIT" : "ROLLBACK", ignored, err);
-            if (rc != SQLITE_OK) {
-                readerFaults.push_back(std::to_string(rc) + " " + err);
+            std::string ignoredErr;
+            r.tryQuery(ok ? "COMMIT" : "ROLLBACK", ignored, ignoredErr);
+            if (!ok) {
+                readerFaults.push_back(err);
                 continue;
             }
             ++snapshots;
@@ -134,7 +134,7 @@ TEST(ConcurrentUse, TwoWritersAndAReaderGetWhatSequentialRunsGet) {
 TESTDB_BOTH_BACKENDS(ConcurrentRuns);
 
 std::vector<std::string> allGroups(const std::string& job) {
-    return {"planner", "00000000", "00000000", "PLG", job, "KEY" + job, "00000", "00000", "00000", "PLAN_OPTIM"};
+    return testdb::RunLine{.user = "planner", .job = job, .key = "KEY" + job}.args();
 }
 
 TEST_P(ConcurrentRuns, TwoRunsOfOneSchemaWhileTheFrontEndAcceptsDuplicateNothing) {
@@ -228,8 +228,7 @@ TEST_P(ConcurrentRuns, ARunWaitsForItsPlanGroupAndSkipsItAfterTheBound) {
     EXPECT_EQ(db.scalar("SELECT count(*) FROM Dvm735Bdk WHERE BdkPlg = 'PG01'"), "0");
     EXPECT_NE(db.scalar("SELECT count(*) FROM Dvm735Bdk WHERE BdkPlg = 'PG02'"), "0");
 
-    const int pid = ws.start({"planner", "00000000", "00000000", "PLG", "J2", "KEYJ2", "PG01", "00000", "00000",
-                              "PLAN_OPTIM"});
+    const int pid = ws.start(params("PG01", "J2"));
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     int st = 0;
     EXPECT_EQ(::waitpid(pid, &st, WNOHANG), 0) << "the run did not wait for the plan group";

@@ -32,7 +32,7 @@ using testdb::EndState;
 using testdb::PlanRows;
 
 std::vector<std::string> params(const std::string& job) {
-    return {"planner", "00000000", "00000000", "PLG", job, "KEY" + job, "00000", "00000", "00000", "PLAN_OPTIM"};
+    return testdb::RunLine{.user = "planner", .job = job, .key = "KEY" + job}.args();
 }
 
 bool longSeries() {
@@ -157,18 +157,9 @@ TEST(DiskFull, RunEndsWithFailureLinesAndALaterRunFinishesThePlan) {
     // Room for a part of what the run writes into the WAL.
     const long long limit = 512 * 1024;
     const int pid = ws.start(params("FULL"), limit);
-    const auto t0 = std::chrono::steady_clock::now();
-    int st = 0;
-    bool ended = false;
-    while (!(ended = ::waitpid(pid, &st, WNOHANG) == pid) &&
-           std::chrono::steady_clock::now() - t0 < std::chrono::seconds(60))
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    if (!ended) {
-        ::kill(pid, SIGKILL);
-        testdb::Workspace::wait(pid);
-    }
-    ASSERT_TRUE(ended) << "the run with a full disk did not end within a minute";
-    EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0);
+    const int code = testdb::waitProgram(pid, 60);
+    ASSERT_NE(code, -1000) << "the run with a full disk did not end within a minute";
+    EXPECT_EQ(code, 0);
     const std::vector<std::string> log = ws.logMessages("PLAN");
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.front(), "*** Programmstart Dorvelian ***");
@@ -213,18 +204,9 @@ TEST(EndlessPass, APassThatNeverRunsOutOfProposalsEndsAtItsBound) {
                 ") VALUES (" + neu + "); END");
     }
     const std::string today = testdb::today();
-    const int pid = ws.start({"planner", today, today, "PLG", "LOOP", "KEYLOOP", "00000", "00000", "00000", "PLAN_OPTIM"});
-    const auto t0 = std::chrono::steady_clock::now();
-    int st = 0;
-    bool ended = false;
-    while (!(ended = ::waitpid(pid, &st, WNOHANG) == pid) &&
-           std::chrono::steady_clock::now() - t0 < std::chrono::seconds(240))
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (!ended) {
-        ::kill(pid, SIGKILL);
-        testdb::Workspace::wait(pid);
-    }
-    ASSERT_TRUE(ended) << "the pass did not end";
+    const int pid = ws.start(testdb::RunLine{.user = "planner", .from = today, .to = today, .job = "LOOP",
+                                             .key = "KEYLOOP"}.args());
+    ASSERT_NE(testdb::waitProgram(pid, 240), -1000) << "the pass did not end";
     // Each restart logs its failed counts: the log may have been rotated.
     std::vector<std::string> log = testdb::logMessages(ws.logDir() + "/dorvelian_PLAN.bak");
     for (const std::string& m : ws.logMessages("PLAN")) log.push_back(m);

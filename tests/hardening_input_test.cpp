@@ -37,23 +37,7 @@ std::string record(int nummer, const std::string& key, const std::string& plain)
     return "[dorvelian];dorvelian;\n" + std::to_string(nummer) + ";" + key + ";" + Wert_Verschluesseln(plain) + "\n";
 }
 
-// Waits up to `sekunden` for a started program; a program still running
-// then is killed and reported as -1000.
-int waitBounded(int pid, int sekunden) {
-    const auto ende = std::chrono::steady_clock::now() + std::chrono::seconds(sekunden);
-    while (std::chrono::steady_clock::now() < ende) {
-        int st = 0;
-        pid_t r = waitpid(pid, &st, WNOHANG);
-        if (r == pid) return WIFEXITED(st) ? WEXITSTATUS(st) : -WTERMSIG(st);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1000;
-}
-
-const std::vector<std::string> kParameter = {"planer", "00000000", "00000000", "PLG", "JOB",
-                                              "KEY",    "P1",       "00000",    "00000", "PLAN_OPTIM"};
+const std::vector<std::string> kParameter = testdb::RunLine{.plg = "P1"}.args();
 
 // ---- the configuration reader ------------------------------------------------
 
@@ -109,7 +93,7 @@ TEST_F(ConfigSource, DeviceAndFifoReadAsEmptyAtOnce) {
         ok = ok && Config_Ergebnis().wert.empty() && Config_Ergebnis().datei == ConfigDatei::KeineRegulaereDatei;
         _exit(ok ? 0 : 1);
     }
-    EXPECT_EQ(waitBounded(pid, 20), 0) << "the reader must end, and refuse both";
+    EXPECT_EQ(testdb::waitProgram(pid, 20), 0) << "the reader must end, and refuse both";
 }
 
 // ---- the program with such a configuration ------------------------------------
@@ -118,7 +102,7 @@ TEST_F(ConfigSource, DeviceAndFifoReadAsEmptyAtOnce) {
 // and by the refused logon; nothing of the file's content is logged.
 void expectUnreadableConfigLogged(Workspace& w, const std::string& grund) {
     const int pid = w.start(kParameter);
-    ASSERT_EQ(waitBounded(pid, 30), 0) << grund;
+    ASSERT_EQ(testdb::waitProgram(pid, 30), 0) << grund;
     const auto log = w.logMessages("");
     ASSERT_EQ(log.size(), 3u) << grund;
     EXPECT_EQ(log[0], "*** Programmstart Dorvelian ***");
@@ -158,7 +142,7 @@ TEST(UnreadableConfig, DevZeroFifoDirectoryMissingAndOversizedFileEndTheRunWithO
         // A readable file is not reported, whatever it lacks.
         Workspace w;
         std::ofstream(w.configPath()) << "no records\n";
-        ASSERT_EQ(waitBounded(w.start(kParameter), 30), 0);
+        ASSERT_EQ(testdb::waitProgram(w.start(kParameter), 30), 0);
         const auto log = w.logMessages("");
         ASSERT_EQ(log.size(), 2u);
         EXPECT_EQ(log[1].rfind("-Fehler: Main()->dbConnect()", 0), 0u) << log[1];
@@ -275,9 +259,7 @@ TEST_P(NonAsciiParameters, Latin1FromTheSchedulerIsStoredAsUtf8) {
     ASSERT_FALSE(service.empty());
     Workspace w;
     w.writeConfig(service, "PLAN", plans.login(), plans.password());
-    ASSERT_EQ(w.run({"m\xFCller", "00000000", "00000000", "PLG", "J\xE4" "B", "K\xF6Y", "00000", "00000", "00000",
-                     "PLAN_OPTIM"}),
-              0);
+    ASSERT_EQ(w.run(testdb::RunLine{.user = "m\xFCller", .job = "J\xE4" "B", .key = "K\xF6Y"}.args()), 0);
     for (const std::string& zeile : w.logMessages("PLAN")) EXPECT_NE(zeile.rfind("-Fehler", 0), 0u) << zeile;
     testdb::PlanRows db(backend(), service);
     EXPECT_EQ(db.rows("SELECT DISTINCT ErrErf, ErrJbd, ErrJbk FROM Dvm746Err"),

@@ -119,7 +119,7 @@ protected:
         w.writeConfig(t.service(), "PLAN", "u", "p");
     }
     int run() {
-        return w.run({"planer", "00000000", "00000000", "PLG", "JOB", "KEY", "P1", "00000", "00000", "PLAN_OPTIM"});
+        return w.run(testdb::RunLine{.plg = "P1"}.args());
     }
     void expectTheRunWasDone() {
         EXPECT_EQ(t.count("SELECT count(*) FROM Dvm746Err WHERE ErrPlg='P1' AND ErrFnr=1601"), 1);

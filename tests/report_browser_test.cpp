@@ -13,16 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "support/Program.hpp"
 #include "support/TestDb.hpp"
 
 namespace {
-
-std::string Bin(const char* name) { return std::string(DORVELIAN_BIN_DIR) + "/" + name; }
-
-int Shell(const std::string& cmd) {
-    int st = std::system(cmd.c_str());
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-}
 
 // The browser: DORVELIAN_CHROMIUM, else chromium on the search path; "" when none.
 std::string Browser() {
@@ -79,22 +73,25 @@ TEST(PlanerBerichtImBrowser, WirdAlsBildMitKarteGezeichnet) {
         GTEST_SKIP() << "no browser installed (Debian package chromium): the report is not rendered";
 
     const std::string wurzel = testdb::makeTempDir();
-    ASSERT_EQ(Shell(Bin("dorvelian-demo") + " --dir " + wurzel + "/demo --days 3 --plangroups 1 --units 2 >/dev/null"), 0);
-    ASSERT_EQ(Shell("cd " + wurzel + "/demo/work && " + Bin("dorvelian") +
-                    " dorvelian.cfg demo 00000000 00000000 PLG JOB0001 KEY0001 00000 00000 00000 PLAN_OPTIM"),
-              0);
+    ASSERT_EQ(testdb::runDemo({"--dir", wurzel + "/demo", "--days", "3", "--plangroups", "1", "--units", "2"}).code, 0);
+    ASSERT_EQ(testdb::runProgram(testdb::demoRun(wurzel + "/demo")).code, 0);
     const std::string html = wurzel + "/bericht.html", png = wurzel + "/bericht.png";
-    ASSERT_EQ(Shell(Bin("dorvelian-report") + " -o " + html + " " + wurzel + "/demo/work/dorvelian.cfg"), 0);
+    ASSERT_EQ(
+        testdb::runProgram({.program = "dorvelian-report", .args = {"-o", html, wurzel + "/demo/work/dorvelian.cfg"}})
+            .code,
+        0);
 
     const unsigned breite = 1000, hoehe = 1400;
-    const std::string cmd = "'" + browser + "' --headless --no-sandbox --disable-gpu --no-first-run "
-                            "--disable-background-networking --disable-component-update --disable-sync "
-                            "--force-color-profile=srgb --hide-scrollbars --user-data-dir=" + wurzel + "/profil "
-                            "--window-size=" + std::to_string(breite) + "," + std::to_string(hoehe) +
-                            " --screenshot=" + png + " file://" + html + " >" + wurzel + "/browser.log 2>&1";
-    ASSERT_EQ(Shell(cmd), 0) << testdb::readFile(wurzel + "/browser.log");
+    std::vector<std::string> args = testdb::words(
+        "--headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking "
+        "--disable-component-update --disable-sync --force-color-profile=srgb --hide-scrollbars");
+    args.insert(args.end(), {"--user-data-dir=" + wurzel + "/profil",
+                             "--window-size=" + std::to_string(breite) + "," + std::to_string(hoehe),
+                             "--screenshot=" + png, "file://" + html});
+    const testdb::Outcome browserLauf = testdb::runProgram({.program = browser, .args = args});
+    ASSERT_EQ(browserLauf.code, 0) << browserLauf.out << browserLauf.err;
     Bild bild;
-    ASSERT_TRUE(Lesen(png, bild)) << testdb::readFile(wurzel + "/browser.log");
+    ASSERT_TRUE(Lesen(png, bild)) << browserLauf.out << browserLauf.err;
     EXPECT_EQ(bild.breite, breite);
     EXPECT_EQ(bild.hoehe, hoehe);
     const long alle = static_cast<long>(breite) * hoehe;

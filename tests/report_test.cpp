@@ -5,8 +5,6 @@
 // rows; the command line. The markup of every report is checked to be
 // well-formed.
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "support/PlanRows.hpp"
+#include "support/Program.hpp"
+#include "support/ServerDb.hpp"
 #include "support/TestDb.hpp"
 #include "support/Workspace.hpp"
 #include "support/XmlCheck.hpp"
@@ -28,82 +29,16 @@ namespace {
 
 using testdb::Backend;
 
-std::string Bin(const char* name) { return std::string(DORVELIAN_BIN_DIR) + "/" + name; }
-
-int Shell(const std::string& cmd) {
-    int st = std::system(cmd.c_str());
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+// Runs dorvelian-report with the arguments.
+testdb::Outcome Report(const std::vector<std::string>& args) {
+    return testdb::runProgram({.program = "dorvelian-report", .args = args});
 }
 
-// Runs dorvelian-report with the arguments; its exit code, with standard
-// output and standard error in the files of out and err.
-int Report(const std::string& args, const std::string& out, const std::string& err) {
-    return Shell(Bin("dorvelian-report") + " " + args + " >" + out + " 2>" + err);
+// A count of the plan schema as a number (NULL as 0).
+long Zahl(testdb::PlanRows& l, const std::string& sql) {
+    const std::string z = l.scalar(sql);
+    return z.empty() || z == "~" ? 0 : std::stol(z);
 }
-
-// Raw reading of a plan schema, as the planners' SQL client would: rows as
-// texts, NULL as "~", numbers as digits.
-class Leser {
-public:
-    Leser(Backend b, const std::string& ziel) : pg_(b == Backend::Postgres) {
-        if (pg_) {
-            const char* k[] = {"dbname", "user", "password", nullptr};
-            const char* w[] = {ziel.c_str(), "dorvelian", "dorvelian", nullptr};
-            c_ = PQconnectdbParams(k, w, 1);
-            if (PQstatus(c_) != CONNECTION_OK) ADD_FAILURE() << PQerrorMessage(c_);
-            PQclear(PQexec(c_, "SET search_path TO plan"));
-        } else if (sqlite3_open_v2(ziel.c_str(), &s_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-            ADD_FAILURE() << "cannot open " << ziel;
-        }
-    }
-    ~Leser() {
-        if (c_) PQfinish(c_);
-        if (s_) sqlite3_close(s_);
-    }
-    std::vector<std::string> zeilen(const std::string& sql) {
-        std::vector<std::string> out;
-        if (pg_) {
-            PGresult* r = PQexec(c_, sql.c_str());
-            if (PQresultStatus(r) != PGRES_TUPLES_OK) ADD_FAILURE() << PQresultErrorMessage(r) << " in: " << sql;
-            for (int z = 0; z < PQntuples(r); ++z) {
-                std::string zeile;
-                for (int i = 0; i < PQnfields(r); ++i)
-                    zeile += std::string(i ? "|" : "") + (PQgetisnull(r, z, i) ? "~" : PQgetvalue(r, z, i));
-                out.push_back(zeile);
-            }
-            PQclear(r);
-            return out;
-        }
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(s_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-            ADD_FAILURE() << sqlite3_errmsg(s_) << " in: " << sql;
-            return out;
-        }
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            std::string zeile;
-            for (int i = 0; i < sqlite3_column_count(st); ++i) {
-                const unsigned char* t = sqlite3_column_text(st, i);
-                zeile += std::string(i ? "|" : "") + (t ? reinterpret_cast<const char*>(t) : "~");
-            }
-            out.push_back(zeile);
-        }
-        sqlite3_finalize(st);
-        return out;
-    }
-    long zahl(const std::string& sql) {
-        auto z = zeilen(sql);
-        return z.empty() || z[0] == "~" ? 0 : std::stol(z[0]);
-    }
-    // The 'yyyymmdd' text of a date column.
-    std::string datum(const std::string& spalte) const {
-        return pg_ ? "to_char(" + spalte + ",'YYYYMMDD')" : "strftime('%Y%m%d'," + spalte + ")";
-    }
-
-private:
-    bool pg_;
-    PGconn* c_ = nullptr;
-    sqlite3* s_ = nullptr;
-};
 
 // Effective staffing of a matrix row and its counts of open optimisation
 // proposals out of and into the slot, in SQL that both backends run.
@@ -172,7 +107,7 @@ std::vector<std::string> Sortiert(std::vector<std::string> v) {
 
 // The views against the tables, row for row: each view row is computed here
 // from the table's raw row and compared as text.
-void ViewsPruefen(Leser& l) {
+void ViewsPruefen(testdb::PlanRows& l) {
     {
         SCOPED_TRACE("Planer_Codes");
         std::size_t n = 0;
@@ -180,12 +115,12 @@ void ViewsPruefen(Leser& l) {
         std::vector<std::string> soll;
         for (std::size_t i = 0; i < n; ++i)
             soll.push_back(std::to_string(k[i].code) + "|" + std::string(k[i].art) + "|" + std::string(k[i].text));
-        EXPECT_EQ(Sortiert(l.zeilen("select Code, Art, Kurztext from Planer_Codes")), Sortiert(soll));
+        EXPECT_EQ(Sortiert(l.rows("select Code, Art, Kurztext from Planer_Codes")), Sortiert(soll));
     }
     {
         SCOPED_TRACE("Planer_Vorschlaege");
         std::vector<std::string> soll;
-        for (const std::string& z : l.zeilen("select BdkPlg," + l.datum("BdkBdt") +
+        for (const std::string& z : l.rows("select BdkPlg," + l.day("BdkBdt") +
                                              ",BdkPnr,BdkEso,BdkEsa,BdkBsz,BdkSzv,BdkSzb,BdkOso,BdkOsa,BdkOsz,BdkOsv,"
                                              "BdkOsb,BdkAsw,BdkOsw,BdkFnr,BdkSta,BdkErf,BdkKey,BdkLfd from Dvm735Bdk")) {
             auto t = Teile(z);
@@ -194,7 +129,7 @@ void ViewsPruefen(Leser& l) {
             t.insert(t.begin() + 16, t[15] == "~" ? "~" : Text(Grundtext(std::stoi(t[15]))));
             soll.push_back(Verbinden(t));
         }
-        EXPECT_EQ(Sortiert(l.zeilen("select Plangruppe,Datum,Person,VonEinheit,VonArbeitsplatz,VonSchicht,VonBeginn,"
+        EXPECT_EQ(Sortiert(l.rows("select Plangruppe,Datum,Person,VonEinheit,VonArbeitsplatz,VonSchicht,VonBeginn,"
                                     "VonEnde,NachEinheit,NachArbeitsplatz,NachSchicht,NachBeginn,NachEnde,Schichtart,"
                                     "NachSchichtart,Grund,Grundtext,Status,Herkunft,Schluessel,Lfd "
                                     "from Planer_Vorschlaege")),
@@ -203,7 +138,7 @@ void ViewsPruefen(Leser& l) {
     {
         SCOPED_TRACE("Planer_Fehler");
         std::vector<std::string> soll;
-        for (const std::string& z : l.zeilen("select ErrPlg,ErrKng,ErrLfn," + l.datum("ErrBdt") +
+        for (const std::string& z : l.rows("select ErrPlg,ErrKng,ErrLfn," + l.day("ErrBdt") +
                                              ",ErrEso,ErrEsa,ErrKnz,ErrZtv,ErrZtb,ErrFnr,ErrPnr from Dvm746Err")) {
             auto t = Teile(z);
             t[3] = Iso(t[3]);
@@ -212,7 +147,7 @@ void ViewsPruefen(Leser& l) {
             t.insert(t.begin() + 10, t[9] == "~" ? "~" : Text(Fehlertext(std::stoi(t[9]))));
             soll.push_back(Verbinden(t));
         }
-        EXPECT_EQ(Sortiert(l.zeilen("select Plangruppe,Liste,Lfn,Datum,Einheit,Arbeitsplatz,Schicht,Beginn,Ende,Fehler,"
+        EXPECT_EQ(Sortiert(l.rows("select Plangruppe,Liste,Lfn,Datum,Einheit,Arbeitsplatz,Schicht,Beginn,Ende,Fehler,"
                                     "Fehlertext,Person from Planer_Fehler")),
                   Sortiert(soll));
     }
@@ -220,7 +155,7 @@ void ViewsPruefen(Leser& l) {
         SCOPED_TRACE("Planer_Besetzung");
         // Open optimisation proposals per slot, counted here from the raw rows.
         std::map<std::string, long> aus, ein;
-        for (const std::string& z : l.zeilen("select BdkEso,BdkEsa," + l.datum("BdkBdt") +
+        for (const std::string& z : l.rows("select BdkEso,BdkEsa," + l.day("BdkBdt") +
                                              ",BdkSzv,BdkAsw,BdkOso,BdkOsa,BdkOsv,BdkOsw from Dvm735Bdk "
                                              "where BdkSta=9 and BdkErf='OPTIMIERUNG'")) {
             auto t = Teile(z);
@@ -229,7 +164,7 @@ void ViewsPruefen(Leser& l) {
         }
         auto n = [](const std::string& s) { return s == "~" ? 0L : std::stol(s); };
         std::vector<std::string> soll;
-        for (const std::string& z : l.zeilen("select BsmPlg," + l.datum("BsmBdt") +
+        for (const std::string& z : l.rows("select BsmPlg," + l.day("BsmBdt") +
                                              ",BsmEso,BsmEsa,BsmBsz,BsmSzv,BsmSzb,BsmAsw,BsmSol,BsmMin,BsmMax,BsmIst,"
                                              "BsmHtg,BsmHtv,BsmHtn,BsmFkt from Dvm725Bsm")) {
             auto t = Teile(z);
@@ -246,41 +181,12 @@ void ViewsPruefen(Leser& l) {
                                       std::to_string(i), std::to_string(e + i - a), std::to_string(nach),
                                       std::string(Stufentext(nach))}));
         }
-        EXPECT_EQ(Sortiert(l.zeilen("select Plangruppe,Datum,Einheit,Arbeitsplatz,Schicht,Beginn,Ende,Schichtart,Soll,"
+        EXPECT_EQ(Sortiert(l.rows("select Plangruppe,Datum,Einheit,Arbeitsplatz,Schicht,Beginn,Ende,Schichtart,Soll,"
                                     "Minimum,Maximum,Ist,Effektiv,Stufe,Klasse,Abweichung,VorschlaegeAus,"
                                     "VorschlaegeEin,EffektivNach,StufeNach,KlasseNach from Planer_Besetzung")),
                   Sortiert(soll));
     }
 }
-
-// A database of its own on the server for a case that loads a demo plan.
-class ServerDb {
-public:
-    ServerDb() {
-        const std::string basis = testdb::postgresUri();
-        admin_ = Verbinden(basis);
-        name_ = "dv_rep_" + std::to_string(getpid()) + "_" + std::to_string(++zaehler_);
-        PGresult* r = PQexec(admin_, ("CREATE DATABASE " + name_).c_str());
-        if (PQresultStatus(r) != PGRES_COMMAND_OK) ADD_FAILURE() << PQresultErrorMessage(r);
-        PQclear(r);
-        uri_ = testdb::uriWithDatabase(basis, name_);
-    }
-    ~ServerDb() {
-        PQclear(PQexec(admin_, ("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)").c_str()));
-        PQfinish(admin_);
-    }
-    const std::string& uri() const { return uri_; }
-
-private:
-    static PGconn* Verbinden(const std::string& uri) {
-        const char* k[] = {"dbname", "user", "password", nullptr};
-        const char* w[] = {uri.c_str(), "dorvelian", "dorvelian", nullptr};
-        return PQconnectdbParams(k, w, 1);
-    }
-    static inline int zaehler_ = 0;
-    PGconn* admin_ = nullptr;
-    std::string name_, uri_;
-};
 
 TESTDB_BOTH_BACKENDS(PlanerBericht);
 
@@ -288,30 +194,34 @@ TESTDB_BOTH_BACKENDS(PlanerBericht);
 // keeps its matrix but gets no proposal and no error row.
 TEST_P(PlanerBericht, ZeigtDieZahlenDerTabellenUndDieViewsStimmenMitIhnen) {
     const std::string wurzel = testdb::makeTempDir();
-    std::unique_ptr<ServerDb> server;
-    std::string demo =
-        Bin("dorvelian-demo") + " --dir " + wurzel + "/demo --days 5 --plangroups 2 --units 2 --slots 5 --seed 3";
+    std::unique_ptr<testdb::ServerDb> server;
+    std::vector<std::string> demo =
+        testdb::words("--days 5 --plangroups 2 --units 2 --slots 5 --seed 3 --dir " + wurzel + "/demo");
     if (backend() == Backend::Postgres) {
-        server = std::make_unique<ServerDb>();
-        demo += " --pg '" + server->uri() + "' --user dorvelian --password dorvelian";
+        server = std::make_unique<testdb::ServerDb>("dv_rep");
+        demo.insert(demo.end(), {"--pg", server->uri(), "--user", "dorvelian", "--password", "dorvelian"});
     }
-    ASSERT_EQ(Shell(demo + " >" + wurzel + "/demo.out 2>&1"), 0) << testdb::readFile(wurzel + "/demo.out");
-    ASSERT_EQ(Shell(Bin("dorvelian-config") + " " + wurzel + "/demo/work/dorvelian.cfg --minimum-pass on"), 0);
-    ASSERT_EQ(Shell("cd " + wurzel + "/demo/work && " + Bin("dorvelian") +
-                    " dorvelian.cfg demo 00000000 00000000 PLG JOB0001 KEY0001 PG01 00000 00000 PLAN_OPTIM"),
+    const testdb::Outcome made = testdb::runDemo(demo);
+    ASSERT_EQ(made.code, 0) << made.out << made.err;
+    ASSERT_EQ(testdb::runProgram({.program = "dorvelian-config",
+                                  .args = {wurzel + "/demo/work/dorvelian.cfg", "--minimum-pass", "on"}})
+                  .code,
+              0);
+    ASSERT_EQ(testdb::runProgram(testdb::demoRun(wurzel + "/demo", {.user = "demo", .job = "JOB0001", .key = "KEY0001",
+                                                                    .plg = "PG01"}))
+                  .code,
               0);
     const std::string html = wurzel + "/bericht.html";
-    ASSERT_EQ(Report("--output " + html + " " + wurzel + "/demo/work/dorvelian.cfg", wurzel + "/out", wurzel + "/err"),
-              0)
-        << testdb::readFile(wurzel + "/err");
+    const testdb::Outcome bericht = Report({"--output", html, wurzel + "/demo/work/dorvelian.cfg"});
+    ASSERT_EQ(bericht.code, 0) << bericht.err;
     const std::string seite = testdb::readFile(html);
     EXPECT_EQ(testdb::xmlProblem(seite), "");
 
-    Leser l(backend(), server ? server->uri() : wurzel + "/demo/db/PLAN.db");
-    ASSERT_GT(l.zahl("select count(*) from Dvm735Bdk where BdkPlg='PG01'"), 0);
-    ASSERT_GT(l.zahl("select count(*) from Dvm725Bsm where BsmPlg='PG02'"), 0);
+    testdb::PlanRows l(backend(), server ? server->uri() : "sqlite:" + wurzel + "/demo/db");
+    ASSERT_GT(Zahl(l, "select count(*) from Dvm735Bdk where BdkPlg='PG01'"), 0);
+    ASSERT_GT(Zahl(l, "select count(*) from Dvm725Bsm where BsmPlg='PG02'"), 0);
 
-    ASSERT_GT(l.zahl("select count(*) from Dvm735Bdk where BdkTxt='MINDESTDURCHGANG'"), 0);
+    ASSERT_GT(Zahl(l, "select count(*) from Dvm735Bdk where BdkTxt='MINDESTDURCHGANG'"), 0);
     // Totals per plan group and of the whole report.
     for (const std::string plg : {"PG01", "PG02", "*"}) {
         SCOPED_TRACE(plg);
@@ -320,36 +230,36 @@ TEST_P(PlanerBericht, ZeigtDieZahlenDerTabellenUndDieViewsStimmenMitIhnen) {
         const std::string bsm = plg == "*" ? "" : " and m.BsmPlg='" + plg + "'";
         const std::string bdk = plg == "*" ? "" : " and BdkPlg='" + plg + "'";
         const std::string err = plg == "*" ? "" : " and ErrPlg='" + plg + "'";
-        EXPECT_EQ(Figur(zeile, "schichten"), l.zahl("select count(*) from Dvm725Bsm m where 1=1" + bsm));
-        EXPECT_EQ(Figur(zeile, "vorschlaege"), l.zahl("select count(*) from Dvm735Bdk where 1=1" + bdk));
-        EXPECT_EQ(Figur(zeile, "ohnegrund"), l.zahl("select count(*) from Dvm735Bdk where BdkFnr=0" + bdk));
-        EXPECT_EQ(Figur(zeile, "mitgrund"), l.zahl("select count(*) from Dvm735Bdk where BdkFnr<>0" + bdk));
+        EXPECT_EQ(Figur(zeile, "schichten"), Zahl(l, "select count(*) from Dvm725Bsm m where 1=1" + bsm));
+        EXPECT_EQ(Figur(zeile, "vorschlaege"), Zahl(l, "select count(*) from Dvm735Bdk where 1=1" + bdk));
+        EXPECT_EQ(Figur(zeile, "ohnegrund"), Zahl(l, "select count(*) from Dvm735Bdk where BdkFnr=0" + bdk));
+        EXPECT_EQ(Figur(zeile, "mitgrund"), Zahl(l, "select count(*) from Dvm735Bdk where BdkFnr<>0" + bdk));
         EXPECT_EQ(Figur(zeile, "mindest"),
-                  l.zahl("select count(*) from Dvm735Bdk where BdkTxt='MINDESTDURCHGANG'" + bdk));
-        EXPECT_EQ(Figur(zeile, "fehler"), l.zahl("select count(*) from Dvm746Err where 1=1" + err));
+                  Zahl(l, "select count(*) from Dvm735Bdk where BdkTxt='MINDESTDURCHGANG'" + bdk));
+        EXPECT_EQ(Figur(zeile, "fehler"), Zahl(l, "select count(*) from Dvm746Err where 1=1" + err));
         EXPECT_EQ(Figur(zeile, "unterminimum"),
-                  l.zahl("select count(*) from Dvm725Bsm m where " + UnterMinimum(kEffektiv) + bsm));
+                  Zahl(l, "select count(*) from Dvm725Bsm m where " + UnterMinimum(kEffektiv) + bsm));
         EXPECT_EQ(Figur(zeile, "unterminimumnach"),
-                  l.zahl("select count(*) from Dvm725Bsm m where " +
+                  Zahl(l, "select count(*) from Dvm725Bsm m where " +
                          UnterMinimum(std::string("(") + kEffektiv + "+" + kEin + "-" + kAus + ")") + bsm));
         if (plg != "*") {
             EXPECT_EQ(Figur(zeile, "tage"),
-                      l.zahl("select count(distinct BsmBdt) from Dvm725Bsm m where 1=1" + bsm));
+                      Zahl(l, "select count(distinct BsmBdt) from Dvm725Bsm m where 1=1" + bsm));
         }
     }
     // Proposals per reason code and error rows per error number.
-    for (const std::string& z : l.zeilen("select BdkFnr, count(*) from Dvm735Bdk group by BdkFnr")) {
+    for (const std::string& z : l.rows("select BdkFnr, count(*) from Dvm735Bdk group by BdkFnr")) {
         auto t = Teile(z);
         EXPECT_EQ(Figur(Element(seite, "<tr data-grund=\"" + t[0] + "\">", "tr"), "anzahl"), std::stol(t[1])) << t[0];
     }
-    for (const std::string& z : l.zeilen("select ErrFnr, count(*) from Dvm746Err group by ErrFnr")) {
+    for (const std::string& z : l.rows("select ErrFnr, count(*) from Dvm746Err group by ErrFnr")) {
         auto t = Teile(z);
         EXPECT_EQ(Figur(Element(seite, "<tr data-fehler=\"" + t[0] + "\">", "tr"), "anzahl"), std::stol(t[1])) << t[0];
     }
-    EXPECT_FALSE(l.zeilen("select ErrFnr from Dvm746Err").empty());
+    EXPECT_FALSE(l.rows("select ErrFnr from Dvm746Err").empty());
     // Each day of each plan group.
     for (const std::string plg : {"PG01", "PG02"}) {
-        for (const std::string& z : l.zeilen("select " + l.datum("BsmBdt") + ", count(*) from Dvm725Bsm where BsmPlg='" +
+        for (const std::string& z : l.rows("select " + l.day("BsmBdt") + ", count(*) from Dvm725Bsm where BsmPlg='" +
                                              plg + "' group by BsmBdt")) {
             auto t = Teile(z);
             SCOPED_TRACE(plg + " " + t[0]);
@@ -357,11 +267,11 @@ TEST_P(PlanerBericht, ZeigtDieZahlenDerTabellenUndDieViewsStimmenMitIhnen) {
                 Element(seite, "<section class=\"tag\" data-plg=\"" + plg + "\" data-datum=\"" + t[0] + "\">", "section");
             ASSERT_FALSE(tag.empty());
             EXPECT_EQ(Figur(tag, "schichten"), std::stol(t[1]));
-            const std::string amTag = " and " + l.datum("BdkBdt") + "='" + t[0] + "'";
-            const long vorschlaege = l.zahl("select count(*) from Dvm735Bdk where BdkPlg='" + plg + "'" + amTag);
+            const std::string amTag = " and " + l.day("BdkBdt") + "='" + t[0] + "'";
+            const long vorschlaege = Zahl(l, "select count(*) from Dvm735Bdk where BdkPlg='" + plg + "'" + amTag);
             EXPECT_EQ(Figur(tag, "vorschlaege"), vorschlaege);
-            EXPECT_EQ(Figur(tag, "fehler"), l.zahl("select count(*) from Dvm746Err where ErrPlg='" + plg + "' and " +
-                                                   l.datum("ErrBdt") + "='" + t[0] + "'"));
+            EXPECT_EQ(Figur(tag, "fehler"), Zahl(l, "select count(*) from Dvm746Err where ErrPlg='" + plg + "' and " +
+                                                   l.day("ErrBdt") + "='" + t[0] + "'"));
             // One heat-map cell per matrix row, and a table row per proposal.
             std::size_t zellen = 0, tabellenzeilen = 0;
             for (std::size_t p = tag.find("<g><title>"); p != std::string::npos; p = tag.find("<g><title>", p + 1)) ++zellen;
@@ -379,12 +289,12 @@ TEST_P(PlanerBericht, ZeigtDieZahlenDerTabellenUndDieViewsStimmenMitIhnen) {
     // The staffing classes agree with the error review of the run (PG01; the
     // run's period is the whole matrix): a slot is out of balance exactly
     // when it got an error row, above the target or maximum as its number says.
-    EXPECT_EQ(l.zahl("select count(*) from Planer_Besetzung where Plangruppe='PG01' and Stufe<>0"),
-              l.zahl("select count(*) from Dvm746Err where ErrPlg='PG01'"));
-    EXPECT_EQ(l.zahl("select count(*) from Planer_Besetzung where Plangruppe='PG01' and Stufe=2"),
-              l.zahl("select count(*) from Dvm746Err where ErrPlg='PG01' and ErrFnr=1605"));
-    EXPECT_EQ(l.zahl("select count(*) from Planer_Besetzung where Plangruppe='PG01' and Stufe=1"),
-              l.zahl("select count(*) from Dvm746Err where ErrPlg='PG01' and ErrFnr=1604"));
+    EXPECT_EQ(Zahl(l, "select count(*) from Planer_Besetzung where Plangruppe='PG01' and Stufe<>0"),
+              Zahl(l, "select count(*) from Dvm746Err where ErrPlg='PG01'"));
+    EXPECT_EQ(Zahl(l, "select count(*) from Planer_Besetzung where Plangruppe='PG01' and Stufe=2"),
+              Zahl(l, "select count(*) from Dvm746Err where ErrPlg='PG01' and ErrFnr=1605"));
+    EXPECT_EQ(Zahl(l, "select count(*) from Planer_Besetzung where Plangruppe='PG01' and Stufe=1"),
+              Zahl(l, "select count(*) from Dvm746Err where ErrPlg='PG01' and ErrFnr=1604"));
 
     ViewsPruefen(l);
     testdb::removeTree(wurzel);
@@ -440,8 +350,8 @@ TEST_P(PlanerBericht, LiestDieAeltereTabellenformUndFehlerhafteZeilen) {
     testdb::Workspace ws;
     ws.writeConfig(db.service(), db.schema(), db.login(), db.password());
     const std::string html = ws.root() + "/b.html";
-    ASSERT_EQ(Report("-o " + html + " " + ws.configPath(), ws.root() + "/out", ws.root() + "/err"), 0)
-        << testdb::readFile(ws.root() + "/err");
+    const testdb::Outcome bericht = Report({"-o", html, ws.configPath()});
+    ASSERT_EQ(bericht.code, 0) << bericht.err;
     EXPECT_EQ(Stand(), vorher);
     const std::string seite = testdb::readFile(html);
     EXPECT_EQ(testdb::xmlProblem(seite), "");
@@ -467,11 +377,11 @@ TEST_P(PlanerBericht, LeererZeitraumUndAufruf) {
             testdb::jd(testdb::dayOffset(2)) + ", 'E1', 'A1', 360, 840, 'PGX', 1, 1, 1)");
     testdb::Workspace ws;
     ws.writeConfig(db.service(), db.schema(), db.login(), db.password());
-    const std::string out = ws.root() + "/out", err = ws.root() + "/err", cfg = " " + ws.configPath();
+    const std::string cfg = ws.configPath();
 
-    ASSERT_EQ(Report("--from " + testdb::dayOffset(5) + " --to " + testdb::dayOffset(9) + cfg, out, err), 0)
-        << testdb::readFile(err);
-    std::string seite = testdb::readFile(out);
+    testdb::Outcome o = Report({"--from", testdb::dayOffset(5), "--to", testdb::dayOffset(9), cfg});
+    ASSERT_EQ(o.code, 0) << o.err;
+    std::string seite = o.out;
     EXPECT_EQ(testdb::xmlProblem(seite), "");
     EXPECT_EQ(Figur(Element(seite, "data-plg=\"*\"><td>", "tr"), "schichten"), 0);
     EXPECT_EQ(Figur(Element(seite, "data-plg=\"PGX\"><td>", "tr"), "tage"), 0);
@@ -479,24 +389,39 @@ TEST_P(PlanerBericht, LeererZeitraumUndAufruf) {
     EXPECT_EQ(seite.find("<svg"), std::string::npos);
 
     // The same plan group from today: its one row.
-    ASSERT_EQ(Report("-p PGX" + cfg, out, err), 0) << testdb::readFile(err);
-    seite = testdb::readFile(out);
+    o = Report({"-p", "PGX", cfg});
+    ASSERT_EQ(o.code, 0) << o.err;
+    seite = o.out;
     EXPECT_EQ(Figur(Element(seite, "data-plg=\"PGX\"><td>", "tr"), "schichten"), 1);
     EXPECT_EQ(Figur(Element(seite, "<tr data-stufe=\"-2\">", "tr"), "vor"), 1);
 
-    EXPECT_EQ(Report("-p NOPE" + cfg, out, err), 1);
-    EXPECT_NE(testdb::readFile(err).find("NOPE not found"), std::string::npos);
-    EXPECT_EQ(Report("--to " + testdb::dayOffset(1) + " --from " + testdb::dayOffset(3) + cfg, out, err), 2);
-    EXPECT_EQ(Report("--from 20261332" + cfg, out, err), 2);
-    EXPECT_EQ(Report("--frobnicate" + cfg, out, err), 2);
-    EXPECT_NE(testdb::readFile(err).find("unknown option --frobnicate"), std::string::npos);
-    EXPECT_EQ(Report("", out, err), 2);
-    EXPECT_EQ(Report("--help", out, err), 0);
-    EXPECT_NE(testdb::readFile(out).find("usage: dorvelian-report"), std::string::npos);
-    EXPECT_EQ(testdb::readFile(err), "");
-    EXPECT_EQ(Report("--version", out, err), 0);
-    EXPECT_EQ(testdb::readFile(out).rfind("dorvelian-report ", 0), 0u);
-    EXPECT_EQ(Report(ws.root() + "/missing.cfg", out, err), 1);
+    // The command line: exit code, and a text the stream ("out"/"err") holds
+    // ("" = none checked); the version line begins with it, --help writes no error.
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        const char* stream;
+        const char* text;
+    } aufrufe[] = {
+        {{"-p", "NOPE", cfg}, 1, "err", "NOPE not found"},
+        {{"--to", testdb::dayOffset(1), "--from", testdb::dayOffset(3), cfg}, 2, "", ""},
+        {{"--from", "20261332", cfg}, 2, "", ""},
+        {{"--frobnicate", cfg}, 2, "err", "unknown option --frobnicate"},
+        {{}, 2, "", ""},
+        {{"--help"}, 0, "out", "usage: dorvelian-report"},
+        {{"--version"}, 0, "out", "dorvelian-report "},
+        {{ws.root() + "/missing.cfg"}, 1, "", ""},
+    };
+    for (const auto& a : aufrufe) {
+        SCOPED_TRACE(testing::PrintToString(a.args));
+        o = Report(a.args);
+        EXPECT_EQ(o.code, a.code);
+        const std::string& strom = std::string(a.stream) == "out" ? o.out : o.err;
+        const std::size_t wo = strom.find(a.text);
+        EXPECT_NE(wo, std::string::npos) << strom;
+        if (a.args == std::vector<std::string>{"--version"}) { EXPECT_EQ(wo, 0u); }
+        if (a.args == std::vector<std::string>{"--help"}) { EXPECT_EQ(o.err, ""); }
+    }
 }
 
 // The same demo plan, run on each backend, gives the same page (apart from
@@ -504,20 +429,19 @@ TEST_P(PlanerBericht, LeererZeitraumUndAufruf) {
 TEST(PlanerBerichtBeideBackends, GleicheSeite_postgresql) {
     if (testdb::serverMissing(Backend::Postgres)) GTEST_SKIP() << testdb::skipReason();
     const std::string wurzel = testdb::makeTempDir();
-    ServerDb server;
-    const std::string demo = Bin("dorvelian-demo") + " --days 4 --plangroups 2 --units 2 --dir " + wurzel;
-    ASSERT_EQ(Shell(demo + "/sq >/dev/null 2>&1"), 0);
-    ASSERT_EQ(Shell(demo + "/pg --pg '" + server.uri() + "' --user dorvelian --password dorvelian >/dev/null 2>&1"), 0);
+    testdb::ServerDb server("dv_rep");
+    const std::vector<std::string> demo = testdb::words("--days 4 --plangroups 2 --units 2 --dir");
+    std::vector<std::string> sq = demo, pg = demo;
+    sq.push_back(wurzel + "/sq");
+    pg.insert(pg.end(), {wurzel + "/pg", "--pg", server.uri(), "--user", "dorvelian", "--password", "dorvelian"});
+    ASSERT_EQ(testdb::runDemo(sq).code, 0);
+    ASSERT_EQ(testdb::runDemo(pg).code, 0);
     std::string seiten[2];
     int i = 0;
     for (const char* d : {"/sq", "/pg"}) {
-        ASSERT_EQ(Shell("cd " + wurzel + d + "/work && " + Bin("dorvelian") +
-                        " dorvelian.cfg demo 00000000 00000000 PLG JOB0001 KEY0001 00000 00000 00000 PLAN_OPTIM"),
-                  0);
-        ASSERT_EQ(Report("-o " + wurzel + d + ".html " + wurzel + d + "/work/dorvelian.cfg", wurzel + "/out",
-                         wurzel + "/err"),
-                  0)
-            << testdb::readFile(wurzel + "/err");
+        ASSERT_EQ(testdb::runProgram(testdb::demoRun(wurzel + d)).code, 0);
+        const testdb::Outcome bericht = Report({"-o", wurzel + d + ".html", wurzel + d + "/work/dorvelian.cfg"});
+        ASSERT_EQ(bericht.code, 0) << bericht.err;
         seiten[i++] = std::regex_replace(testdb::readFile(wurzel + d + ".html"),
                                          std::regex("erstellt [0-9-]+ [0-9:]+\\."), "erstellt X.");
     }

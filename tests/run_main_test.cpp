@@ -10,7 +10,7 @@ using testdb::Workspace;
 
 namespace {
 std::vector<std::string> params(const std::string& beg, const std::string& end, const std::string& plg = "ZZZZZ") {
-    return {"planer", beg, end, "PLG", "JOB", "KEY", plg, "00000", "00000", "PLAN_OPTIM"};
+    return testdb::RunLine{.from = beg, .to = end, .plg = plg}.args();
 }
 }  // namespace
 

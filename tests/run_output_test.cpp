@@ -2,29 +2,25 @@
 // DORVELIAN_STATS, checked against the rows the run wrote, and the log lines
 // on standard error when the run log cannot take them.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/PlanRows.hpp"
+#include "support/Program.hpp"
 #include "support/TestDb.hpp"
 #include "support/Workspace.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
@@ -53,52 +49,44 @@ class RunSummary : public ::testing::Test {
 protected:
     std::string root = testdb::makeTempDir();
     std::string demo = root + "/demo";
-    sqlite3* db = nullptr;
+    std::unique_ptr<testdb::PlanRows> db;
 
     void SetUp() override {
-        const std::string cmd = quote(std::string(DORVELIAN_BIN_DIR) + "/dorvelian-demo") + " --dir " + quote(demo) +
-                                " --days 4 --plangroups 2 --units 2 --workplaces 2 --seed 7 >/dev/null 2>&1";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-        ASSERT_EQ(sqlite3_open((demo + "/db/PLAN.db").c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(testdb::runDemo({"--dir", demo, "--days", "4", "--plangroups", "2", "--units", "2", "--workplaces",
+                                    "2", "--seed", "7"})
+                      .code,
+                  0);
+        db = std::make_unique<testdb::PlanRows>(testdb::Backend::Sqlite, "sqlite:" + demo + "/db");
     }
     void TearDown() override {
-        sqlite3_close(db);
+        db.reset();
         testdb::removeTree(root);
-    }
-    void exec(const std::string& sql) {
-        char* fehler = nullptr;
-        ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &fehler), SQLITE_OK) << (fehler ? fehler : "") << sql;
     }
     std::vector<std::vector<long long>> rows(const std::string& sql) {
         std::vector<std::vector<long long>> out;
-        sqlite3_stmt* st = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sql;
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            std::vector<long long> z;
-            for (int i = 0; i < sqlite3_column_count(st); ++i) z.push_back(sqlite3_column_int64(st, i));
-            out.push_back(z);
+        for (const auto& z : db->cells(sql)) {
+            std::vector<long long>& zeile = out.emplace_back();
+            for (const std::string& t : z) zeile.push_back(t == "~" ? 0 : std::stoll(t));
         }
-        sqlite3_finalize(st);
         return out;
     }
     long long count(const std::string& sql) { return rows(sql).at(0).at(0); }
-    int run(const std::string& env) {
-        const std::string cmd = "cd " + quote(demo + "/work") + " && " + env + " " +
-                                quote(std::string(DORVELIAN_BIN_DIR) + "/dorvelian") +
-                                " dorvelian.cfg demo 00000000 00000000 PLG JOB1 KEY1 00000 00000 00000 PLAN_OPTIM";
-        int st = std::system(cmd.c_str());
-        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    // The optimiser on the demo plan with DORVELIAN_STATS set to `stats`.
+    testdb::Outcome run(const std::string& stats) {
+        testdb::Call c = testdb::demoRun(demo, {.user = "demo", .job = "JOB1", .key = "KEY1"});
+        c.env = {{"DORVELIAN_STATS", stats}};
+        return testdb::runProgram(c);
     }
 };
 
 TEST_F(RunSummary, CountsAgreeWithTheRowsAndTheLog) {
     // Every third error row is refused, so that the run has failure lines
     // and the summary must count only the rows that were written.
-    exec("CREATE TRIGGER refuse_some BEFORE INSERT ON Dvm746Err WHEN new.ErrLfn % 3 = 0 "
+    db->exec("CREATE TRIGGER refuse_some BEFORE INSERT ON Dvm746Err WHEN new.ErrLfn % 3 = 0 "
          "BEGIN SELECT RAISE(ABORT, 'refused'); END");
     ASSERT_EQ(count("SELECT count(*) FROM Dvm735Bdk"), 0);
     const std::string datei = root + "/stats.txt";
-    ASSERT_EQ(run("DORVELIAN_STATS=" + quote(datei)), 0);
+    ASSERT_EQ(run(datei).code, 0);
 
     const auto s = summary(datei);
     ASSERT_GE(s.size(), 9u) << testdb::readFile(datei);
@@ -142,7 +130,7 @@ TEST_F(RunSummary, CountsAgreeWithTheRowsAndTheLog) {
 
 TEST_F(RunSummary, AnEmptyVariableWritesNothingAndAnUnwritableFileIsReported) {
     // An empty value names no file; the run leaves only its log.
-    ASSERT_EQ(run("DORVELIAN_STATS="), 0);
+    ASSERT_EQ(run("").code, 0);
     std::vector<std::string> dateien;
     for (const auto& e : fs::recursive_directory_iterator(demo))
         if (e.is_regular_file() && e.path().parent_path().filename() != "db")
@@ -150,13 +138,10 @@ TEST_F(RunSummary, AnEmptyVariableWritesNothingAndAnUnwritableFileIsReported) {
     std::sort(dateien.begin(), dateien.end());
     EXPECT_EQ(dateien, (std::vector<std::string>{"work/dorvelian.cfg", "zentravis_php/log/dorvelian_PLAN.log"}));
 
-    const std::string cmd = "cd " + quote(demo + "/work") + " && DORVELIAN_STATS=/no/such/dir/stats " +
-                            quote(std::string(DORVELIAN_BIN_DIR) + "/dorvelian") +
-                            " dorvelian.cfg demo 00000000 00000000 PLG JOB1 KEY1 00000 00000 00000 PLAN_OPTIM"
-                            " >" + quote(root + "/out") + " 2>" + quote(root + "/err");
-    ASSERT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 0);
-    EXPECT_EQ(testdb::readFile(root + "/out"), "");
-    EXPECT_EQ(testdb::readFile(root + "/err"), "dorvelian: cannot write the run summary to /no/such/dir/stats\n");
+    const testdb::Outcome o = run("/no/such/dir/stats");
+    ASSERT_EQ(o.code, 0);
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(o.err, "dorvelian: cannot write the run summary to /no/such/dir/stats\n");
 }
 
 // ---- the log's lines on standard error -----------------------------------------
@@ -173,8 +158,7 @@ protected:
         w.writeConfig(t.service(), "PLAN", "u", "p");
     }
     int run(const std::string& beginn = "00000000") {
-        return w.run({"planer", beginn, "00000000", "PLG", "JOB", "KEY", "P1", "00000", "00000", "PLAN_OPTIM"}, out,
-                     err);
+        return w.run(testdb::RunLine{.from = beginn, .plg = "P1"}.args(), out, err);
     }
     // The messages of standard error without their time stamps.
     std::vector<std::string> errMessages() {

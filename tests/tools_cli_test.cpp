@@ -12,17 +12,12 @@
 #include <string>
 
 #include "run/Config.hpp"
+#include "support/Program.hpp"
 #include "support/TestDb.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
 
 // One program run in a scratch working directory, with its exit code and
 // both output streams.
@@ -33,28 +28,20 @@ protected:
 
     void TearDown() override { testdb::removeTree(root); }
 
-    int run(const std::string& program, const std::string& args, const std::string& input = "") {
-        std::ofstream(root + "/in.txt") << input;
-        const std::string cmd = "cd " + quote(root) + " && " + quote(std::string(DORVELIAN_BIN_DIR) + "/" + program) +
-                                " " + args + " <in.txt >out.txt 2>err.txt";
-        int st = std::system(cmd.c_str());
-        out = testdb::readFile(root + "/out.txt");
-        err = testdb::readFile(root + "/err.txt");
-        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    int run(const std::string& program, const std::vector<std::string>& args, const std::string& input = "") {
+        testdb::Outcome o = testdb::runProgram({.program = program, .args = args, .dir = root, .input = input});
+        out = std::move(o.out);
+        err = std::move(o.err);
+        return o.code;
     }
-    // Everything in the scratch directory but the captured streams.
+    // Everything in the scratch directory.
     std::size_t otherFiles() {
-        std::size_t n = 0;
-        for (const auto& e : fs::recursive_directory_iterator(root)) {
-            const std::string name = e.path().filename().string();
-            if (name != "in.txt" && name != "out.txt" && name != "err.txt") ++n;
-        }
-        return n;
+        return static_cast<std::size_t>(std::distance(fs::recursive_directory_iterator(root), {}));
     }
 };
 
 TEST_F(Cli, OptimiserAnswersHelpAndVersionOnlyAsTheSingleArgument) {
-    ASSERT_EQ(run("dorvelian", "--help"), 0);
+    ASSERT_EQ(run("dorvelian", {"--help"}), 0);
     EXPECT_EQ(err, "");
     EXPECT_EQ(out.rfind("usage: dorvelian CONFIG USER BEGIN END LEVEL JOBSTAMP JOBKEY PLANGROUP UNIT WORKPLACE MODE\n", 0),
               0u)
@@ -62,7 +49,7 @@ TEST_F(Cli, OptimiserAnswersHelpAndVersionOnlyAsTheSingleArgument) {
     for (const char* word : {"PLANGROUP", "WORKPLACE", "DORVELIAN_STATS", "dorvelian_SCHEMA.log"})
         EXPECT_NE(out.find(word), std::string::npos) << word;
 
-    ASSERT_EQ(run("dorvelian", "--version"), 0);
+    ASSERT_EQ(run("dorvelian", {"--version"}), 0);
     EXPECT_EQ(out, std::string("dorvelian ") + DORVELIAN_VERSION + "\n");
     EXPECT_EQ(err, "");
     EXPECT_EQ(otherFiles(), 0u) << "help and version neither read a configuration nor write a log";
@@ -71,10 +58,11 @@ TEST_F(Cli, OptimiserAnswersHelpAndVersionOnlyAsTheSingleArgument) {
     // the run writes its log (one level up), never to standard output.
     fs::create_directories(root + "/work");
     fs::create_directories(root + "/zentravis_php/log");
-    const std::string cmd = "cd " + quote(root + "/work") + " && " + quote(std::string(DORVELIAN_BIN_DIR) + "/dorvelian") +
-                            " --help u 00000000 00000000 PLG J K 00000 00000 00000 PLAN_OPTIM >../out.txt 2>../err.txt";
-    ASSERT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 0);
-    EXPECT_EQ(testdb::readFile(root + "/out.txt"), "");
+    std::vector<std::string> args = testdb::RunLine{.user = "u", .job = "J", .key = "K"}.args();
+    args.insert(args.begin(), "--help");
+    const testdb::Outcome o = testdb::runProgram({.program = "dorvelian", .args = args, .dir = root + "/work"});
+    ASSERT_EQ(o.code, 0);
+    EXPECT_EQ(o.out, "");
     const auto log = testdb::logMessages(root + "/zentravis_php/log/dorvelian_.log");
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.front(), "*** Programmstart Dorvelian ***");
@@ -82,69 +70,78 @@ TEST_F(Cli, OptimiserAnswersHelpAndVersionOnlyAsTheSingleArgument) {
 }
 
 TEST_F(Cli, ConfigToolHelpVersionAndOptionForms) {
-    ASSERT_EQ(run("dorvelian-config", "--help"), 0);
+    ASSERT_EQ(run("dorvelian-config", {"--help"}), 0);
     EXPECT_EQ(out.rfind("usage: dorvelian-config FILE", 0), 0u) << out;
     EXPECT_NE(out.find("--password-stdin"), std::string::npos);
     EXPECT_EQ(err, "");
-    ASSERT_EQ(run("dorvelian-config", "--version"), 0);
+    ASSERT_EQ(run("dorvelian-config", {"--version"}), 0);
     EXPECT_EQ(out, std::string("dorvelian-config ") + DORVELIAN_VERSION + "\n");
 
     // The file last, options as --opt=value and in another order.
     const std::string file = root + "/a.cfg";
-    ASSERT_EQ(run("dorvelian-config", "--password-stdin --login=planer --schema=PLAN7 --service=sqlite:/srv " + quote(file),
+    ASSERT_EQ(run("dorvelian-config",
+                  {"--password-stdin", "--login=planer", "--schema=PLAN7", "--service=sqlite:/srv", file},
                   "pw\n"),
               0)
         << err;
     Config_Read("", "SCHEMA", 0, file.c_str());
     EXPECT_EQ(Config_Ergebnis().wert.str(), "PLAN7.");
-    ASSERT_EQ(run("dorvelian-config", "--show=" + quote(file)), 0) << err;
+    ASSERT_EQ(run("dorvelian-config", {"--show=" + file}), 0) << err;
     EXPECT_EQ(out, "NET8=sqlite:/srv\nSCHEMA=PLAN7\nLOGIN=planer\nPASS=********\n"
                    "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\nMINIMUM-PASS=off (default)\n");
 
     struct Misuse {
-        std::string args, named;
+        std::vector<std::string> args;
+        std::string named;
     } misuses[] = {
-        {"--colour=red " + quote(file), "unknown option --colour"},
-        {"-x " + quote(file), "unknown option -x"},
-        {quote(file) + " --service", "option --service needs a value"},
-        {"--service s --schema S --login u --password p", "no configuration file"},
-        {quote(file) + " other.cfg --service s --schema S --login u --password p", "also given: other.cfg"},
-        {quote(file) + " --schema S --login u --password p", "--service, --schema and --login"},
-        {"--show " + quote(file) + " --login u", "--show takes only the file"},
-        {"", "no configuration file"},
+        {{"--colour=red", file}, "unknown option --colour"},
+        {{"-x", file}, "unknown option -x"},
+        {{file, "--service"}, "option --service needs a value"},
+        {{"--service", "s", "--schema", "S", "--login", "u", "--password", "p"}, "no configuration file"},
+        {{file, "other.cfg", "--service", "s", "--schema", "S", "--login", "u", "--password", "p"},
+         "also given: other.cfg"},
+        {{file, "--schema", "S", "--login", "u", "--password", "p"}, "--service, --schema and --login"},
+        {{"--show", file, "--login", "u"}, "--show takes only the file"},
+        {{}, "no configuration file"},
     };
     for (const Misuse& m : misuses) {
-        EXPECT_EQ(run("dorvelian-config", m.args), 2) << m.args;
-        EXPECT_NE(err.find(m.named), std::string::npos) << m.args << ": " << err;
-        EXPECT_NE(err.find("--help"), std::string::npos) << m.args;
-        EXPECT_EQ(out, "") << m.args;
+        SCOPED_TRACE(testing::PrintToString(m.args));
+        EXPECT_EQ(run("dorvelian-config", m.args), 2);
+        EXPECT_NE(err.find(m.named), std::string::npos) << err;
+        EXPECT_NE(err.find("--help"), std::string::npos);
+        EXPECT_EQ(out, "");
     }
     // None of them touched the file.
-    ASSERT_EQ(run("dorvelian-config", "--show " + quote(file)), 0);
+    ASSERT_EQ(run("dorvelian-config", {"--show", file}), 0);
     EXPECT_EQ(out, "NET8=sqlite:/srv\nSCHEMA=PLAN7\nLOGIN=planer\nPASS=********\n"
                    "RULE-CHECK=after-move (default)\nPERSON-CHOICE=first (default)\nMINIMUM-PASS=off (default)\n");
 }
 
 TEST_F(Cli, DemoHelpVersionOptionFormsAndAPrivateConfiguration) {
-    ASSERT_EQ(run("dorvelian-demo", "--help"), 0);
+    ASSERT_EQ(run("dorvelian-demo", {"--help"}), 0);
     EXPECT_EQ(out.rfind("usage: dorvelian-demo --dir DEMO", 0), 0u) << out;
     EXPECT_EQ(err, "");
-    ASSERT_EQ(run("dorvelian-demo", "--version"), 0);
+    ASSERT_EQ(run("dorvelian-demo", {"--version"}), 0);
     EXPECT_EQ(out, std::string("dorvelian-demo ") + DORVELIAN_VERSION + "\n");
     // --version is an option of its own, not a value-taking one.
-    ASSERT_EQ(run("dorvelian-demo", "--days 2 --version"), 0);
+    ASSERT_EQ(run("dorvelian-demo", {"--days", "2", "--version"}), 0);
     EXPECT_EQ(out, std::string("dorvelian-demo ") + DORVELIAN_VERSION + "\n");
     EXPECT_EQ(otherFiles(), 0u);
 
-    for (const char* bad : {"--colour=red --dir d", "--dir d --days", "--dir=d --days=0", "--dir d extra", "-q --dir d"}) {
-        EXPECT_EQ(run("dorvelian-demo", bad), 2) << bad;
-        EXPECT_EQ(out, "") << bad;
-        EXPECT_NE(err.find("--help"), std::string::npos) << bad;
-        EXPECT_FALSE(fs::exists(root + "/d")) << bad;
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--colour=red", "--dir", "d"}, {"--dir", "d", "--days"}, {"--dir=d", "--days=0"}, {"--dir", "d", "extra"},
+             {"-q", "--dir", "d"}}) {
+        SCOPED_TRACE(testing::PrintToString(bad));
+        EXPECT_EQ(run("dorvelian-demo", bad), 2);
+        EXPECT_EQ(out, "");
+        EXPECT_NE(err.find("--help"), std::string::npos);
+        EXPECT_FALSE(fs::exists(root + "/d"));
     }
-    EXPECT_NE((run("dorvelian-demo", "--dir d --colour=red"), err).find("unknown option --colour"), std::string::npos);
-    EXPECT_NE((run("dorvelian-demo", "--dir d --days"), err).find("--days needs a value"), std::string::npos);
-    EXPECT_NE((run("dorvelian-demo", "--dir d extra"), err).find("unexpected argument extra"), std::string::npos);
+    for (const auto& [args, named] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--dir", "d", "--colour=red"}, "unknown option --colour"},
+             {{"--dir", "d", "--days"}, "--days needs a value"},
+             {{"--dir", "d", "extra"}, "unexpected argument extra"}})
+        EXPECT_NE((run("dorvelian-demo", args), err).find(named), std::string::npos) << named;
 
     // An older configuration open to all is replaced by one only its owner
     // can read.
@@ -152,7 +149,9 @@ TEST_F(Cli, DemoHelpVersionOptionFormsAndAPrivateConfiguration) {
     const std::string cfg = root + "/d/work/dorvelian.cfg";
     std::ofstream(cfg) << "old\n";
     ASSERT_EQ(chmod(cfg.c_str(), 0644), 0);
-    ASSERT_EQ(run("dorvelian-demo", "--seed=4 --units=1 --force --days=2 --plangroups 1 --dir=d --schema=DEMO_7"), 0)
+    ASSERT_EQ(run("dorvelian-demo", {"--seed=4", "--units=1", "--force", "--days=2", "--plangroups", "1", "--dir=d",
+                                     "--schema=DEMO_7"}),
+              0)
         << err;
     struct stat st {};
     ASSERT_EQ(stat(cfg.c_str(), &st), 0);

@@ -1,36 +1,14 @@
 #include "support/DemoCopies.hpp"
 
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
-#include <sqlite3.h>
-#include <unistd.h>
 
 #include <cstdlib>
 
 #include "support/PlanCopy.hpp"
+#include "support/Program.hpp"
+#include "support/ServerDb.hpp"
 
 namespace testdb {
-
-namespace {
-int g_copies = 0;
-
-PGconn* pgOpen(const std::string& uri) {
-    const char* k[] = {"dbname", "user", "password", nullptr};
-    const char* v[] = {uri.c_str(), "dorvelian", "dorvelian", nullptr};
-    PGconn* c = PQconnectdbParams(k, v, 1);
-    if (PQstatus(c) != CONNECTION_OK) ADD_FAILURE() << PQerrorMessage(c);
-    PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);
-    return c;
-}
-
-bool pgRun(PGconn* c, const std::string& sql) {
-    PGresult* r = PQexec(c, sql.c_str());
-    const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
-    if (!ok) ADD_FAILURE() << PQresultErrorMessage(r) << " in: " << sql;
-    PQclear(r);
-    return ok;
-}
-}  // namespace
 
 DemoCopies::DemoCopies(Backend backend, const std::string& options) : backend_(backend) {
     root_ = makeTempDir();
@@ -38,32 +16,24 @@ DemoCopies::DemoCopies(Backend backend, const std::string& options) : backend_(b
         ok_ = makeDemoPlan(root_ + "/demo", options);
         return;
     }
-    const std::string server = postgresUri();
-    if (server.empty()) return;
-    base_ = "dv_demo_" + std::to_string(getpid()) + "_" + std::to_string(++g_copies);
-    PGconn* admin = pgOpen(server);
-    ok_ = pgRun(admin, "DROP DATABASE IF EXISTS " + base_) && pgRun(admin, "CREATE DATABASE " + base_);
-    PQfinish(admin);
+    if (postgresUri().empty()) return;
+    databases_.push_back(std::make_unique<ServerDb>("dv_demo"));
+    if (!databases_.back()->ok()) return;
+    const std::string uri = databases_.back()->uri();
+    std::vector<std::string> args = words(options);
+    args.insert(args.begin(), {"--dir", root_ + "/demo", "--force"});
+    args.insert(args.end(), {"--pg", uri, "--user", "dorvelian", "--password", "dorvelian"});
+    ok_ = runDemo(args).code == 0;
     if (!ok_) return;
-    databases_.push_back(base_);
-    const std::string uri = uriWithDatabase(server, base_);
-    const std::string cmd = std::string(DORVELIAN_BIN_DIR) + "/dorvelian-demo --dir '" + root_ + "/demo' --force " +
-                            options + " --pg '" + uri + "' --user dorvelian --password dorvelian >/dev/null 2>&1";
-    ok_ = std::system(cmd.c_str()) == 0;
-    if (!ok_) return;
-    PGconn* c = pgOpen(uri);
     // Horizon of three weeks: the period runs past the last plan day.
-    ok_ = pgRun(c, "UPDATE plan.Dvm701Plg SET PlgHzt = 3");
-    PQfinish(c);
+    std::string err;
+    std::vector<std::string> none;
+    ok_ = PlanRows(Backend::Postgres, uri).tryQuery("UPDATE plan.Dvm701Plg SET PlgHzt = 3", none, err);
+    EXPECT_TRUE(ok_) << err;
 }
 
 DemoCopies::~DemoCopies() {
-    if (!databases_.empty()) {
-        PGconn* admin = pgOpen(postgresUri());
-        for (auto it = databases_.rbegin(); it != databases_.rend(); ++it)
-            PQclear(PQexec(admin, ("DROP DATABASE IF EXISTS " + *it + " WITH (FORCE)").c_str()));
-        PQfinish(admin);
-    }
+    while (!databases_.empty()) databases_.pop_back();   // the copies before their template
     removeTree(root_);
 }
 
@@ -73,95 +43,13 @@ std::string DemoCopies::copy(const std::string& name) {
         const std::string dir = root_ + "/" + name;
         return copyPlan(root_ + "/demo/db", dir) ? "sqlite:" + dir : "";
     }
-    const std::string db = base_ + "_" + name;
-    PGconn* admin = pgOpen(postgresUri());
-    const bool ok = pgRun(admin, "DROP DATABASE IF EXISTS " + db + " WITH (FORCE)") &&
-                    pgRun(admin, "CREATE DATABASE " + db + " TEMPLATE " + base_);
-    PQfinish(admin);
-    if (!ok) return "";
-    databases_.push_back(db);
-    return uriWithDatabase(postgresUri(), db);
+    const std::string base = databases_.front()->name();
+    databases_.push_back(std::make_unique<ServerDb>("dv_copy_" + name, base));
+    return databases_.back()->ok() ? databases_.back()->uri() : "";
 }
 
 std::string DemoCopies::login() const { return backend_ == Backend::Sqlite ? "demo" : "dorvelian"; }
 std::string DemoCopies::password() const { return backend_ == Backend::Sqlite ? "demo" : "dorvelian"; }
-
-PlanRows::PlanRows(Backend backend, const std::string& service) : backend_(backend) {
-    if (backend_ == Backend::Sqlite) {
-        const std::string dir = service.substr(7);  // after "sqlite:"
-        sqlite3_open_v2((dir + "/PLAN.db").c_str(), &sq_, SQLITE_OPEN_READWRITE, nullptr);
-        sqlite3_busy_timeout(sq_, 10000);
-        const std::string attach = "ATTACH DATABASE '" + dir + "/DVMASTER.db' AS DVMASTER";
-        sqlite3_exec(sq_, attach.c_str(), nullptr, nullptr, nullptr);
-    } else {
-        pg_ = pgOpen(service);
-        PQclear(PQexec(pg_, "SET client_min_messages TO warning; SET search_path TO plan"));
-    }
-}
-
-PlanRows::~PlanRows() {
-    if (sq_) sqlite3_close(sq_);
-    if (pg_) PQfinish(pg_);
-}
-
-bool PlanRows::tryQuery(const std::string& sql, std::vector<std::string>& out, std::string& err) {
-    out.clear();
-    if (pg_) {
-        PGresult* r = PQexec(pg_, sql.c_str());
-        const ExecStatusType st = PQresultStatus(r);
-        if (st != PGRES_TUPLES_OK && st != PGRES_COMMAND_OK) {
-            err = PQresultErrorMessage(r);
-            PQclear(r);
-            return false;
-        }
-        for (int z = 0; z < PQntuples(r); ++z) {
-            std::string row;
-            for (int i = 0; i < PQnfields(r); ++i) {
-                if (i) row += '|';
-                row += PQgetisnull(r, z, i) ? std::string("~") : std::string(PQgetvalue(r, z, i));
-            }
-            out.push_back(row);
-        }
-        PQclear(r);
-        return true;
-    }
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(sq_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-        err = sqlite3_errmsg(sq_);
-        return false;
-    }
-    int r;
-    while ((r = sqlite3_step(st)) == SQLITE_ROW) {
-        std::string row;
-        for (int c = 0; c < sqlite3_column_count(st); ++c) {
-            if (c) row += '|';
-            const unsigned char* t = sqlite3_column_text(st, c);
-            row += t ? reinterpret_cast<const char*>(t) : "~";
-        }
-        out.push_back(row);
-    }
-    if (r != SQLITE_DONE) err = sqlite3_errmsg(sq_);
-    sqlite3_finalize(st);
-    return r == SQLITE_DONE;
-}
-
-std::vector<std::string> PlanRows::rows(const std::string& sql) {
-    std::vector<std::string> out;
-    std::string err;
-    EXPECT_TRUE(tryQuery(sql, out, err)) << err << "\n  in: " << sql;
-    return out;
-}
-
-std::string PlanRows::scalar(const std::string& sql) {
-    std::vector<std::string> r = rows(sql);
-    return r.empty() ? "" : r[0].substr(0, r[0].find('|'));
-}
-
-void PlanRows::exec(const std::string& sql) { rows(sql); }
-
-std::string PlanRows::day(const std::string& column) const {
-    return backend_ == Backend::Sqlite ? "strftime('%Y%m%d', " + column + ")" : "to_char(" + column + ", 'YYYYMMDD')";
-}
 
 }  // namespace testdb
 

@@ -2,16 +2,15 @@
 // A generated demo plan on either backend, and fresh copies of it for runs of
 // the program binary: SQLite copies are folders with PLAN.db and DVMASTER.db,
 // server copies are databases made from a template database that holds the
-// plan (schema plan) and the calendar (schema dvmaster). PlanRows reads a
-// copy as the planners' front end does, with one text form per row on both
-// backends, so that the end states of runs on either backend compare as texts.
+// plan (schema plan) and the calendar (schema dvmaster); and the end state of
+// a run, read through PlanRows, as texts that compare across backends.
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "support/PlanRows.hpp"
+#include "support/ServerDb.hpp"
 #include "support/TestDb.hpp"
-
-struct sqlite3;
-struct pg_conn;
 
 namespace testdb {
 
@@ -36,32 +35,7 @@ private:
     Backend backend_;
     bool ok_ = false;
     std::string root_;     // temporary folder: the demo and the SQLite copies
-    std::string base_;     // server: the template database
-    std::vector<std::string> databases_;  // server: every database made here
-};
-
-// One copy, read and written through its own connection.
-class PlanRows {
-public:
-    PlanRows(Backend backend, const std::string& service);
-    ~PlanRows();
-    PlanRows(const PlanRows&) = delete;
-    PlanRows& operator=(const PlanRows&) = delete;
-    // Every row as its columns joined by '|' (NULL as "~"); the SQL is run
-    // as it stands, with the plan schema as the default schema.
-    std::vector<std::string> rows(const std::string& sql);
-    std::string scalar(const std::string& sql);
-    void exec(const std::string& sql);
-    // Runs SQL; false with the engine's text in err when it fails.
-    bool tryQuery(const std::string& sql, std::vector<std::string>& rows, std::string& err);
-    // The 'yyyymmdd' text of a date column in this backend's SQL.
-    std::string day(const std::string& column) const;
-    Backend backend() const { return backend_; }
-
-private:
-    Backend backend_;
-    sqlite3* sq_ = nullptr;
-    pg_conn* pg_ = nullptr;
+    std::vector<std::unique_ptr<ServerDb>> databases_;  // server: the template database, then the copies
 };
 
 }  // namespace testdb

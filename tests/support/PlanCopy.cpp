@@ -3,18 +3,19 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <cstdlib>
 #include <filesystem>
+
+#include "support/PlanRows.hpp"
+#include "support/Program.hpp"
 
 namespace testdb {
 
 bool makeDemoPlan(const std::string& dir, const std::string& options) {
-    std::string cmd = std::string(DORVELIAN_BIN_DIR) + "/dorvelian-demo --dir '" + dir + "' --force " +
-                      options + " >/dev/null 2>&1";
-    if (std::system(cmd.c_str()) != 0) return false;
-    PlanReader r(dir + "/db");
+    std::vector<std::string> args = words(options);
+    args.insert(args.begin(), {"--dir", dir, "--force"});
+    if (runDemo(args).code != 0) return false;
     // Horizon of three weeks: the period runs past the last plan day.
-    r.exec("UPDATE Dvm701Plg SET PlgHzt = 3");
+    PlanRows(Backend::Sqlite, "sqlite:" + dir + "/db").exec("UPDATE Dvm701Plg SET PlgHzt = 3");
     return true;
 }
 
@@ -33,67 +34,6 @@ bool copyPlan(const std::string& from, const std::string& to) {
         sqlite3_close(db);
     }
     return true;
-}
-
-PlanReader::PlanReader(const std::string& dbDir) {
-    sqlite3_open_v2((dbDir + "/PLAN.db").c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_busy_timeout(db_, 10000);
-}
-
-PlanReader::~PlanReader() { sqlite3_close(db_); }
-
-int PlanReader::query(const std::string& sql, std::vector<std::string>& rows, std::string& err) {
-    rows.clear();
-    sqlite3_stmt* st = nullptr;
-    int r = sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr);
-    if (r != SQLITE_OK) {
-        err = sqlite3_errmsg(db_);
-        return r;
-    }
-    while ((r = sqlite3_step(st)) == SQLITE_ROW) {
-        std::string row;
-        for (int c = 0; c < sqlite3_column_count(st); ++c) {
-            if (c) row += '|';
-            const unsigned char* t = sqlite3_column_text(st, c);
-            row += t ? reinterpret_cast<const char*>(t) : "~";
-        }
-        rows.push_back(row);
-    }
-    if (r != SQLITE_DONE) err = sqlite3_errmsg(db_);
-    sqlite3_finalize(st);
-    return r == SQLITE_DONE ? SQLITE_OK : r;
-}
-
-std::vector<std::string> PlanReader::rows(const std::string& sql) {
-    std::vector<std::string> out;
-    std::string err;
-    int r = query(sql, out, err);
-    EXPECT_EQ(r, SQLITE_OK) << err << "\n  in: " << sql;
-    return out;
-}
-
-std::string PlanReader::scalar(const std::string& sql) {
-    std::vector<std::string> r = rows(sql);
-    return r.empty() ? "" : r[0];
-}
-
-void PlanReader::exec(const std::string& sql) {
-    char* msg = nullptr;
-    int r = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &msg);
-    EXPECT_EQ(r, SQLITE_OK) << (msg ? msg : "") << "\n  in: " << sql;
-    sqlite3_free(msg);
-}
-
-std::string PlanReader::columnsExcept(const std::string& table, const std::vector<std::string>& skip) {
-    std::string out;
-    for (const std::string& row : rows("SELECT name FROM pragma_table_info('" + table + "')")) {
-        bool drop = false;
-        for (const std::string& s : skip) drop = drop || s == row;
-        if (drop) continue;
-        if (!out.empty()) out += ',';
-        out += row;
-    }
-    return out;
 }
 
 }  // namespace testdb

@@ -15,6 +15,7 @@
 
 #include "db/JulianDate.hpp"
 #include "db/Runtime.hpp"
+#include "support/ServerDb.hpp"
 
 namespace testdb {
 
@@ -119,7 +120,6 @@ std::string sqliteReal(const char* text) {
     return out;
 }
 
-std::atomic<unsigned> g_databases{0};
 
 }  // namespace
 
@@ -271,10 +271,8 @@ TestDb::TestDb(Backend backend, Layout layout, bool connect) : backend_(backend)
         db::disconnect();
         if (raw_) sqlite3_close(raw_);
         if (pg_) PQfinish(pg_);
-        if (admin_) {
-            if (!database_.empty()) PQclear(PQexec(admin_, ("DROP DATABASE IF EXISTS " + database_ + " WITH (FORCE)").c_str()));
-            PQfinish(admin_);
-        }
+        server_.reset();
+        if (admin_) PQfinish(admin_);
         removeTree(dir_);
         throw;
     }
@@ -312,8 +310,6 @@ void TestDb::openPostgres(Layout layout, bool connect) {
     char hash[20];
     std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(fnv(ddl)));
     const std::string tpl = std::string("dvt_tpl_") + (layout == Layout::Older ? "o_" : "n_") + hash;
-    database_ = "dvt_" + std::to_string(getpid()) + "_" + std::to_string(g_databases++) + "_" +
-                std::to_string(std::time(nullptr) % 100000);
 
     // One process at a time builds a template or copies one: the copy needs
     // the template without other sessions.
@@ -334,14 +330,15 @@ void TestDb::openPostgres(Layout layout, bool connect) {
             // Only a complete template gets its name.
             pgExec(admin_, "ALTER DATABASE " + building + " RENAME TO " + tpl);
         }
-        pgExec(admin_, "CREATE DATABASE " + database_ + " TEMPLATE " + tpl);
+        server_ = std::make_unique<ServerDb>("dvt", tpl);
+        if (!server_->ok()) throw std::runtime_error("the case's database was refused");
     } catch (...) {
         PQclear(PQexec(admin_, "SELECT pg_advisory_unlock(727350)"));
         throw;
     }
     pgExec(admin_, "SELECT pg_advisory_unlock(727350)");
 
-    uri_ = uriWithDatabase(server, database_);
+    uri_ = server_->uri();
     pg_ = pgConnect(uri_);
     pgExec(pg_, "SET client_min_messages TO warning; SET search_path TO plan");
 
@@ -353,15 +350,20 @@ void TestDb::openPostgres(Layout layout, bool connect) {
     }
 }
 
+std::unique_ptr<TestDb> onPath(Backend backend, bool plain) {
+    if (plain) setenv("DORVELIAN_PIPELINE", "off", 1);
+    auto db = std::make_unique<TestDb>(backend);
+    unsetenv("DORVELIAN_PIPELINE");
+    return db;
+}
+
 TestDb::~TestDb() {
     if (!available_) return;
     db::disconnect();
     if (raw_) sqlite3_close(raw_);
     if (pg_) PQfinish(pg_);
-    if (admin_) {
-        PQclear(PQexec(admin_, ("DROP DATABASE IF EXISTS " + database_ + " WITH (FORCE)").c_str()));
-        PQfinish(admin_);
-    }
+    server_.reset();
+    if (admin_) PQfinish(admin_);
     removeTree(dir_);
     if (--g_live == 0) g_active = Backend::Sqlite;
 }

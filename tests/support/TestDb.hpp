@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -28,6 +29,8 @@ struct sqlite3;
 struct pg_conn;
 
 namespace testdb {
+
+class ServerDb;
 
 enum class Layout { Newer, Older };
 enum class Backend { Sqlite, Postgres };
@@ -110,10 +113,14 @@ private:
     sqlite3* raw_ = nullptr;
     pg_conn* pg_ = nullptr;       // raw connection to the case's database
     pg_conn* admin_ = nullptr;    // maintenance connection (creates and drops it)
-    std::string database_;        // the case's database on the server
+    std::unique_ptr<ServerDb> server_;   // the case's database on the server
     std::string uri_;             // its URI
     int triggers_ = 0;
 };
+
+// A TestDb whose session takes the plain path, one statement at a time
+// (DORVELIAN_PIPELINE=off while it logs on), or the batched one.
+std::unique_ptr<TestDb> onPath(Backend backend, bool plain);
 
 // SQL pieces of the backend of the TestDb that was made last (SQLite when
 // none lives), so that helpers without a TestDb at hand write neutral SQL:

@@ -1,11 +1,5 @@
 #include "support/Workspace.hpp"
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,17 +8,6 @@
 #include "support/TestDb.hpp"
 
 namespace testdb {
-
-namespace {
-std::string shellQuote(const std::string& s) {
-    std::string o = "'";
-    for (char c : s) {
-        if (c == '\'') o += "'\\''";
-        else o += c;
-    }
-    return o + "'";
-}
-}  // namespace
 
 Workspace::Workspace() {
     root_ = makeTempDir();
@@ -43,54 +26,28 @@ void Workspace::writeConfig(const std::string& service, const std::string& schem
     f << "[dorvelian];dorvelian;\n4;PASS;" << Wert_Verschluesseln(password) << "\n";
 }
 
-int Workspace::run(const std::vector<std::string>& params) {
-    std::string cmd = "cd " + shellQuote(workDir()) + " && " + shellQuote(std::string(DORVELIAN_BIN_DIR) + "/dorvelian") +
-                      " " + shellQuote(configPath());
-    for (const std::string& p : params) cmd += " " + shellQuote(p);
-    int st = std::system(cmd.c_str());
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+Call Workspace::call(const std::vector<std::string>& params) const {
+    Call c{.program = "dorvelian", .args = {configPath()}, .dir = workDir()};
+    c.args.insert(c.args.end(), params.begin(), params.end());
+    return c;
 }
 
+int Workspace::run(const std::vector<std::string>& params) { return runProgram(call(params)).code; }
+
 int Workspace::run(const std::vector<std::string>& params, std::string& out, std::string& err) {
-    std::string cmd = "cd " + shellQuote(workDir()) + " && " + shellQuote(std::string(DORVELIAN_BIN_DIR) + "/dorvelian") +
-                      " " + shellQuote(configPath());
-    for (const std::string& p : params) cmd += " " + shellQuote(p);
-    cmd += " >" + shellQuote(root_ + "/stdout.txt") + " 2>" + shellQuote(root_ + "/stderr.txt");
-    int st = std::system(cmd.c_str());
-    out = readFile(root_ + "/stdout.txt");
-    err = readFile(root_ + "/stderr.txt");
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    Outcome o = runProgram(call(params));
+    out = std::move(o.out);
+    err = std::move(o.err);
+    return o.code;
 }
 
 int Workspace::start(const std::vector<std::string>& params, long long fileSizeLimit) {
-    const std::string bin = std::string(DORVELIAN_BIN_DIR) + "/dorvelian";
-    std::vector<std::string> args = {bin, configPath()};
-    args.insert(args.end(), params.begin(), params.end());
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const std::string dir = workDir();
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        if (fileSizeLimit >= 0) {
-            ::signal(SIGXFSZ, SIG_IGN);  // an ignored signal stays ignored across exec
-            struct rlimit lim {};
-            ::getrlimit(RLIMIT_FSIZE, &lim);
-            lim.rlim_cur = static_cast<rlim_t>(fileSizeLimit);
-            if (::setrlimit(RLIMIT_FSIZE, &lim) != 0) ::_exit(126);
-        }
-        if (::chdir(dir.c_str()) == 0) ::execv(bin.c_str(), argv.data());
-        ::_exit(127);
-    }
-    return static_cast<int>(pid);
+    Call c = call(params);
+    c.fileSizeLimit = fileSizeLimit;
+    return startProgram(c);
 }
 
-int Workspace::wait(int pid) {
-    int st = 0;
-    if (::waitpid(static_cast<pid_t>(pid), &st, 0) != pid) return -1000;
-    if (WIFEXITED(st)) return WEXITSTATUS(st);
-    return WIFSIGNALED(st) ? -WTERMSIG(st) : -1000;
-}
+int Workspace::wait(int pid) { return waitProgram(pid); }
 
 std::vector<std::string> Workspace::logMessages(const std::string& schema) const {
     std::vector<std::string> out;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/Program.hpp"
+
 namespace testdb {
 
 class Workspace {
@@ -30,8 +32,12 @@ public:
     // With fileSizeLimit >= 0 the program runs with RLIMIT_FSIZE set to it and
     // SIGXFSZ ignored, so that a write past the limit fails with EFBIG.
     int start(const std::vector<std::string>& params, long long fileSizeLimit = -1);
-    // Waits for a started program: its exit code, or -signal when a signal ended it.
+    // Waits for a started program: its exit code, -signal when a signal ended
+    // it, -1000 when it was still running after 600 seconds and was killed.
     static int wait(int pid);
+    // The program's call: the configuration path, then the parameters, in
+    // the working directory (for changing the environment, input or bound).
+    Call call(const std::vector<std::string>& params) const;
     // The log's message texts, without their time stamps.
     std::vector<std::string> logMessages(const std::string& schema) const;
 
