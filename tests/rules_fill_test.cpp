@@ -211,23 +211,20 @@ TEST_P(RegelnDb, ArbeitszeitNettoGrenze) {
 TEST_P(RegelnDb, NettoRahmenVorZwischenUndNachDenEinsaetzen) {
     einsatz({.von = 360, .bis = 720, .azt = 360});
     einsatz({.von = 600, .bis = 840, .azt = 240});
-    PnrSatz p = person();
-    p.RahmenVon = 300;  // before the first deployment
-    p.RahmenBis = 780;
-    NettoArbZt_Ermitteln(p);
-    EXPECT_EQ(p.ArbZtBrutto, 540);  // 05:00-14:00
-
-    p = person();
-    p.RahmenVon = 900;  // behind the deployments
-    p.RahmenBis = 1020;
-    NettoArbZt_Ermitteln(p);
-    EXPECT_EQ(p.ArbZtBrutto, 480 + 120);
-
-    p = person();
-    p.RahmenVon = 420;  // between: inserted before the row starting at 600
-    p.RahmenBis = 900;
-    NettoArbZt_Ermitteln(p);
-    EXPECT_EQ(p.ArbZtBrutto, 540);  // 06:00-15:00
+    // The frame before (05:00-14:00), behind (480 + 120) and between the
+    // deployments (inserted before the row starting at 600; 06:00-15:00).
+    const struct {
+        int von, bis, brutto;
+        const char* wo;
+    } faelle[] = {{300, 780, 540, "before"}, {900, 1020, 480 + 120, "behind"}, {420, 900, 540, "between"}};
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.wo);
+        PnrSatz p = person();
+        p.RahmenVon = f.von;
+        p.RahmenBis = f.bis;
+        NettoArbZt_Ermitteln(p);
+        EXPECT_EQ(p.ArbZtBrutto, f.brutto);
+    }
 }
 
 TEST_P(RegelnDb, NettoOhneEinsaetze) {
