@@ -33,10 +33,6 @@ namespace fs = std::filesystem;
 using testdb::TestDb;
 using testdb::Workspace;
 
-std::string record(int nummer, const std::string& key, const std::string& plain) {
-    return "[dorvelian];dorvelian;\n" + std::to_string(nummer) + ";" + key + ";" + Wert_Verschluesseln(plain) + "\n";
-}
-
 const std::vector<std::string> kParameter = testdb::RunLine{.plg = "P1"}.args();
 
 // ---- the configuration reader ------------------------------------------------
@@ -53,7 +49,7 @@ protected:
 };
 
 TEST_F(ConfigSource, OnlyARegularFileWithinTheBoundIsRead) {
-    const std::string records = record(1, "NET8", "svc") + record(3, "LOGIN", "planer");
+    const std::string records = Config_Satz(1, "NET8", "svc") + Config_Satz(3, "LOGIN", "planer");
     // At the bound: read. One byte more (a record that would match is at the
     // start): read as empty.
     std::string text = records;

@@ -19,11 +19,7 @@ Workspace::~Workspace() { removeTree(root_); }
 
 void Workspace::writeConfig(const std::string& service, const std::string& schema, const std::string& login,
                             const std::string& password) {
-    std::ofstream f(configPath(), std::ios::binary);
-    f << "[dorvelian];dorvelian;\n1;NET8;" << Wert_Verschluesseln(service) << "\n";
-    f << "[dorvelian];dorvelian;\n2;SCHEMA;" << Wert_Verschluesseln(schema + ".") << "\n";
-    f << "[dorvelian];dorvelian;\n3;LOGIN;" << Wert_Verschluesseln(login) << "\n";
-    f << "[dorvelian];dorvelian;\n4;PASS;" << Wert_Verschluesseln(password) << "\n";
+    std::ofstream(configPath(), std::ios::binary) << Anmeldung_Saetze(service, schema, login, password);
 }
 
 Call Workspace::call(const std::vector<std::string>& params) const {
