@@ -183,6 +183,15 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGUSR1, &sa, nullptr);
     signal(SIGPIPE, SIG_IGN);
+    // The three signals are held back except inside ppoll, which lets them in
+    // atomically: a signal that came between the loop's check and the wait
+    // would otherwise go unseen until the next wake-up, which may never come.
+    sigset_t gesperrt, offen;
+    sigemptyset(&gesperrt);
+    sigaddset(&gesperrt, SIGTERM);
+    sigaddset(&gesperrt, SIGINT);
+    sigaddset(&gesperrt, SIGUSR1);
+    sigprocmask(SIG_BLOCK, &gesperrt, &offen);
 
     int lfd = socket(AF_INET, SOCK_STREAM, 0);
     int one = 1;
@@ -237,7 +246,7 @@ int main(int argc, char** argv) {
             ts.tv_nsec = static_cast<long>(wait % 1000000000);
             tp = &ts;
         }
-        int n = ppoll(fds.data(), fds.size(), tp, nullptr);
+        int n = ppoll(fds.data(), fds.size(), tp, &offen);
         if (n < 0 && errno != EINTR) break;
         if (g_drop || g_stop) continue;
 

@@ -287,7 +287,7 @@ struct Forwarder {
     ~Forwarder() {
         if (pid > 0) {
             kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
+            testdb::waitProgram(pid, 10);
         }
     }
 };
