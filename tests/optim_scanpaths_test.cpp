@@ -28,6 +28,7 @@
 #include "db/Bsm.hpp"
 #include "db/Err.hpp"
 #include "db/Plg.hpp"
+#include "demoplan/Modell.hpp"
 #include "optim/Nachzaehlung.hpp"
 #include "optim/Scan.hpp"
 #include "run/Einsatzplan.hpp"
@@ -49,8 +50,12 @@ struct SlotArt {
     int szv, szb, asw;
     const char* bsz;
 };
-const SlotArt kSlots[] = {{360, 840, 1, "F"}, {840, 1320, 1, "S"}, {1320, 360, 2, "N"},
-                          {600, 1080, 1, "M"}, {480, 960, 3, "B"}};
+// The demo plan's early, late, night and middle slots, and a slot of kind 3,
+// which the demo plan does not have: its rows are neither served nor donors.
+constexpr SlotArt vomDemoplan(const demoplan::Schicht& s) { return {s.von, s.bis, s.asw, s.bsz}; }
+const SlotArt kSlots[] = {vomDemoplan(demoplan::kSchicht[0]), vomDemoplan(demoplan::kSchicht[1]),
+                          vomDemoplan(demoplan::kSchicht[2]), vomDemoplan(demoplan::kSchicht[3]),
+                          {480, 960, 3, "B"}};
 
 // Rows collected for one table, written as multi-row inserts.
 class Einfuegen {
