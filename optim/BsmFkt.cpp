@@ -27,14 +27,8 @@ int32_t Verschoben(int32_t ziel) { return std::max(ziel, int32_t{0}) + 1; }
 }  // namespace
 
 void Berechne_BsmFkt(Dvm725Bsm& bsm) {
-    // Effective staffing: function code 1 counts in full, of function codes 2
-    // and 3 only the smaller number; open proposals into the slot add, open
-    // proposals out of it subtract.
-    const int32_t effektiv = bsm.BsmIst - bsm.BsmHtg - std::min(bsm.BsmHtv, bsm.BsmHtn) +
-                             bsm.BsmOve - bsm.BsmOva;
-
     // Everything shifted by one so that a target of 0 is a usable divisor.
-    const int64_t e = int64_t{effektiv} + 1;
+    const int64_t e = Effektiv_Mit_Vorschlaegen(bsm) + 1;
     const int64_t s = Verschoben(bsm.BsmSol);
     const int64_t n = Verschoben(bsm.BsmMin);
     const int64_t x = Verschoben(bsm.BsmMax);
@@ -54,3 +48,13 @@ void Berechne_BsmFkt(Dvm725Bsm& bsm) {
     // Only counts far outside any plan could leave the 32-bit range.
     bsm.BsmFkt = static_cast<int32_t>(std::clamp<int64_t>(fkt, INT32_MIN, INT32_MAX));
 }
+
+int64_t Effektiv_Eingesetzt(const Dvm725Bsm& bsm) {
+    return int64_t{bsm.BsmIst} - bsm.BsmHtg - std::min(bsm.BsmHtv, bsm.BsmHtn);
+}
+
+int64_t Effektiv_Mit_Vorschlaegen(const Dvm725Bsm& bsm) {
+    return Effektiv_Eingesetzt(bsm) + bsm.BsmOve - bsm.BsmOva;
+}
+
+bool Ohne_Abweichung(int32_t asw) { return asw == 3 || asw == 4; }

@@ -15,26 +15,22 @@
 #include <cstring>
 #include <vector>
 
+#include "optim/BsmFkt.hpp"
 #include "optim/Personen.hpp"
 #include "optim/Vorschlag.hpp"
 #include "base/Laufbilanz.hpp"
 #include "base/Log.hpp"
 
-int64_t Mindest_Effektiv(const Dvm725Bsm& b) {
-    return static_cast<int64_t>(b.BsmIst) - b.BsmHtg - std::min(b.BsmHtv, b.BsmHtn) + b.BsmOve - b.BsmOva;
-}
-
-int64_t Mindest_Grenze(const Dvm725Bsm& b) { return std::max<int64_t>(b.BsmMin, 0); }
-
-bool Mindest_Beteiligt(const Dvm725Bsm& b) { return b.BsmAsw != 3 && b.BsmAsw != 4; }
-
 namespace {
+
+// The staffing a row must not fall below: its minimum, at least 0.
+int64_t Mindest_Grenze(const Dvm725Bsm& b) { return std::max<int64_t>(b.BsmMin, 0); }
 
 bool Leer(const char* s) { return s == nullptr || *s == '\0'; }
 
 // Order of the donors' groups: above target, at target, between minimum and target.
 int Spenderstufe(const Dvm725Bsm& b) {
-    const int64_t e = Mindest_Effektiv(b);
+    const int64_t e = Effektiv_Mit_Vorschlaegen(b);
     if (e > b.BsmSol) return 0;
     return e == b.BsmSol ? 1 : 2;
 }
@@ -77,8 +73,8 @@ int Lesung(const MindestBereich& b, const char* datum, int durchgang, int32_t& r
     Bsm_PlgVonBis_Open(b.plg, datum, datum);
     Dvm725Bsm z;
     while ((rc = Bsm_PlgVonBis_Read(z)) == 0) {
-        if (!Mindest_Beteiligt(z)) continue;
-        const int64_t e = Mindest_Effektiv(z), grenze = Mindest_Grenze(z);
+        if (Ohne_Abweichung(z.BsmAsw)) continue;  // rows without a kept deviation take no part
+        const int64_t e = Effektiv_Mit_Vorschlaegen(z), grenze = Mindest_Grenze(z);
         if (e < grenze && ImScan(b, z)) empfaenger.push_back(z);
         if (e > grenze) spender.push_back(z);
     }

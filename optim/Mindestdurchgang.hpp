@@ -7,13 +7,6 @@
 
 #include "db/Bsm.hpp"
 
-// Effective staffing of a row from its figures, as the recount computes it
-// (optim/BsmFkt), and the staffing it must not fall below: its minimum, at
-// least 0. Rows of slot kinds 3 and 4 keep no deviation and take no part.
-int64_t Mindest_Effektiv(const Dvm725Bsm& bsm);
-int64_t Mindest_Grenze(const Dvm725Bsm& bsm);
-bool Mindest_Beteiligt(const Dvm725Bsm& bsm);
-
 // The scope of the scan whose day it completes (eso and esa null or empty
 // where the scan does not name them) and the scan's name for its messages.
 struct MindestBereich {

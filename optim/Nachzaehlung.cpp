@@ -10,9 +10,6 @@
 #include "base/Log.hpp"
 
 namespace {
-// Slot kinds whose proposal counts and deviation are kept as read.
-bool OhneAbweichung(int32_t asw) { return asw == 3 || asw == 4; }
-
 // A count of open proposals is never negative: a value left at this mark
 // was not delivered by its statement.
 constexpr int32_t kNichtGezaehlt = -1;
@@ -51,7 +48,7 @@ int Update_BsmSatz(Dvm725Bsm& bsm) {
     // The proposal counts depend only on the row's key: they go out with
     // the slot's counts, and are taken only where they are used.
     db::ReadAhead vorab;
-    if (!OhneAbweichung(bsm.BsmAsw)) Count_OptVorschlaege_Vorab(vorab, bsm);
+    if (!Ohne_Abweichung(bsm.BsmAsw)) Count_OptVorschlaege_Vorab(vorab, bsm);
 
     // Counts not obtained would read as an empty slot; the row keeps its
     // earlier figures in the database instead.
@@ -72,7 +69,7 @@ int Update_BsmSatz(Dvm725Bsm& bsm) {
     bsm.BsmKos = z.SumKos;
     bsm.BsmKo2 = z.SumKosOhneM;
 
-    if (!OhneAbweichung(bsm.BsmAsw)) {
+    if (!Ohne_Abweichung(bsm.BsmAsw)) {
         checkOptimierungsVorschlaege(bsm);  // on failure the figures read stay
         Berechne_BsmFkt(bsm);
     }

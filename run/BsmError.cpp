@@ -4,6 +4,7 @@
 
 #include "db/Bsm.hpp"
 #include "db/Err.hpp"
+#include "optim/BsmFkt.hpp"
 #include "base/Laufbilanz.hpp"
 #include "base/Laufkontext.hpp"
 #include "base/Log.hpp"
@@ -41,7 +42,7 @@ void BsmError_Work(const Laufkontext& lk, const char* plg, Dvm746Err& err) {
 
 int BsmError_Check(const Dvm725Bsm& bsm, Dvm746Err& err) {
     // Effective staffing: open proposals do not count here.
-    const int32_t e = bsm.BsmIst - bsm.BsmHtg - std::min(bsm.BsmHtv, bsm.BsmHtn);
+    const int64_t e = Effektiv_Eingesetzt(bsm);
     // The row's own targets are compared, also when they lie below 0 (-1:
     // nobody entered one). Only the deviation of the recount reads such a
     // target as 0; nothing here divides by it.
